@@ -1,0 +1,5 @@
+#include "net/IdGlobal.h"
+
+#include "net/IdStackWindows.h"
+
+TIdStackClass StackClass = &TIdStackWindows::Create;

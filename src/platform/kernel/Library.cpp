@@ -1,0 +1,70 @@
+#include "platform/kernel/Library.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+
+#include "platform/kernel/LastError.h"
+
+std::string LibraryFileName(std::string_view LibraryName) {
+  std::string Name(LibraryName);
+  if (Name.find('/') != std::string::npos) return Name;
+  std::transform(Name.begin(), Name.end(), Name.begin(), [](char C) {
+    return (C >= 'A' && C <= 'Z') ? static_cast<char>(C - 'A' + 'a') : C;
+  });
+  if (Name.size() > 4 && Name.ends_with(".dll")) Name.resize(Name.size() - 4);
+  if (!Name.starts_with("lib")) Name = "lib" + Name;
+  if (!Name.ends_with(".so")) Name += ".so";
+  return Name;
+}
+
+std::string ExecutableFolder() {
+  char Path[PATH_MAX];
+  const ssize_t Length = readlink("/proc/self/exe", Path, sizeof Path - 1);
+  if (Length <= 0) return ".";
+  return std::filesystem::path(std::string(Path, static_cast<std::size_t>(Length)))
+      .parent_path()
+      .string();
+}
+
+HMODULE LoadLibraryA(const char* LibraryName) {
+  if (LibraryName == nullptr) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  const std::string FileName = LibraryFileName(LibraryName);
+  std::string Candidate = FileName;
+  if (FileName.find('/') == std::string::npos) {
+    const std::string Beside = ExecutableFolder() + "/" + FileName;
+    if (access(Beside.c_str(), F_OK) == 0) Candidate = Beside;
+  }
+  HMODULE Module = dlopen(Candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (Module == nullptr) {
+    // A file that exists but cannot be loaded is a bad image, not a missing one.
+    const bool Exists = Candidate.find('/') != std::string::npos
+                            ? access(Candidate.c_str(), F_OK) == 0
+                            : std::string_view(dlerror()).find("No such file") == std::string_view::npos;
+    SetLastError(Exists ? ERROR_BAD_EXE_FORMAT : ERROR_MOD_NOT_FOUND);
+  }
+  return Module;
+}
+
+FARPROC GetProcAddress(HMODULE Module, const char* ProcName) {
+  void* Address = (Module != nullptr && ProcName != nullptr) ? dlsym(Module, ProcName) : nullptr;
+  if (Address == nullptr) {
+    SetLastError(Module == nullptr ? ERROR_INVALID_HANDLE : ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
+  return reinterpret_cast<FARPROC>(Address);
+}
+
+BOOL FreeLibrary(HMODULE Module) {
+  if (Module == nullptr || dlclose(Module) != 0) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  return 1;
+}

@@ -1,0 +1,27 @@
+// Loading shared libraries by their Windows names: "WS2_32.DLL" is the file
+// "libws2_32.so", looked for in the executable's own folder first and then in
+// the usual library path. Failures leave their code for GetLastError.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/kernel/Types.h"
+
+// The file name that stands for a library name: lower case, ".dll" dropped,
+// "lib" before and ".so" after. A name that contains "/" is a path and is kept.
+std::string LibraryFileName(std::string_view LibraryName);
+
+// The folder of the running executable, without a trailing "/".
+std::string ExecutableFolder();
+
+// Loads the library with every symbol bound now and none made global. On
+// failure returns nullptr with ERROR_MOD_NOT_FOUND (no such file) or
+// ERROR_BAD_EXE_FORMAT (a file that is not a loadable library).
+HMODULE LoadLibraryA(const char* LibraryName);
+
+// The address of an export, or nullptr with ERROR_PROC_NOT_FOUND.
+FARPROC GetProcAddress(HMODULE Module, const char* ProcName);
+
+// Releases a library; 0 with ERROR_INVALID_HANDLE when that fails.
+BOOL FreeLibrary(HMODULE Module);

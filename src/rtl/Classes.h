@@ -1,0 +1,30 @@
+// Component ownership: an owner frees the components it owns, and a component
+// that is freed leaves its owner's list.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class TComponent {
+ public:
+  explicit TComponent(TComponent* AOwner);
+  virtual ~TComponent();
+
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+
+  TComponent* Owner() const { return FOwner; }
+  int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+  TComponent* Components(int Index) const { return FComponents.at(Index); }
+
+  const std::string& Name() const { return FName; }
+  void SetName(const std::string& Value) { FName = Value; }
+
+ private:
+  void InsertComponent(TComponent* AComponent);
+  void RemoveComponent(TComponent* AComponent);
+
+  TComponent* FOwner = nullptr;
+  std::vector<TComponent*> FComponents;
+  std::string FName;
+};
