@@ -185,6 +185,4 @@ std::string TIdStack::SocketErrorText(int ACode) {
   return Format(RSStackError, {std::int64_t{ACode}, Text});
 }
 
-TIdSocketListClass SocketListClass = nullptr;
-
 std::unique_ptr<TIdSocketList> TIdSocketList::CreateSocketList() { return SocketListClass(); }

@@ -1,5 +1,6 @@
 #include "net/IdStackWindows.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "net/IdException.h"
@@ -33,21 +34,12 @@ TIdAddressBytes BytesOf(const TInAddr& AAddr) {
   return Bytes;
 }
 
-// The module's end: Windows Sockets is cleaned up once, before the loader's
-// own end releases the library.
-struct TStackWindowsUnit {
-  TStackWindowsUnit() {
-    IdWinSock2::InitializeUnit();
-    SocketListClass = &TIdSocketListWindows::Create;
-  }
-  ~TStackWindowsUnit() {
-    if (GWinsockStarted) IdWinSock2::WSACleanup();
-  }
-};
-
-const TStackWindowsUnit StackWindowsUnit;
+// Registered after the loader's release, so it runs before it at process end.
+void CleanupWinsock() { IdWinSock2::WSACleanup(); }
 
 }  // namespace
+
+TIdSocketListClass SocketListClass = &TIdSocketListWindows::Create;
 
 bool WinsockStarted() { return GWinsockStarted; }
 
@@ -57,6 +49,7 @@ TIdStackWindows::TIdStackWindows() {
   if (IdWinSock2::StartWinsock(WinsockVersion22, &Data) != 0)
     throw EIdStackInitializationFailed(RSStackInitializationFailed);
   GWinsockStarted = true;
+  std::atexit(&CleanupWinsock);
 }
 
 std::unique_ptr<TIdStack> TIdStackWindows::Create() { return std::make_unique<TIdStackWindows>(); }

@@ -1,6 +1,7 @@
 #include "net/IdWinSock2.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <type_traits>
 
 #include "net/IdException.h"
@@ -61,6 +62,10 @@ int StartWinsock(TWord ARequestedVersion, TWSAData* AStartupData) {
                             GetLastError());
     }
     GWinsockLibrary.store(Library);
+    // Registered after the library's own start-up, so that at process end the
+    // release runs before the library's own end.
+    static const bool ReleaseAtExit = std::atexit(&UnloadWinsock) == 0;
+    (void)ReleaseAtExit;
   }
   // A library that is loaded but whose start-up failed before is started
   // again here rather than reported as started.
@@ -91,16 +96,5 @@ void UnloadWinsock() {
   FreeLibrary(Library);
   ResetWinsockStubs();
 }
-
-namespace {
-
-struct TLoaderUnit {
-  TLoaderUnit() { ResetWinsockStubs(); }
-  ~TLoaderUnit() { UnloadWinsock(); }
-};
-
-}  // namespace
-
-void InitializeUnit() { static TLoaderUnit Unit; }
 
 }  // namespace IdWinSock2

@@ -204,11 +204,8 @@ FARPROC BindWinsockFunction(TWinsockRow ARow);
 // Points every slot back at its stub and forgets the library.
 void ResetWinsockStubs();
 
-// Releases the library at the end of the process.
+// Releases the library; runs by itself at the end of the process once the
+// library has been loaded.
 void UnloadWinsock();
-
-// Makes sure the loader's start-up has run, so that its end runs after the
-// end of any module that calls this from its own start-up.
-void InitializeUnit();
 
 }  // namespace IdWinSock2

@@ -1,6 +1,7 @@
 #include "platform/kernel/Library.h"
 
 #include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,8 +53,25 @@ HMODULE LoadLibraryA(const char* LibraryName) {
   return Module;
 }
 
+namespace {
+
+// dlsym also searches the libraries a library depends on; an export counts
+// only when the library itself defines it, so that a name the library lacks is
+// never bound to the C library's function of the same name.
+bool DefinedIn(HMODULE Module, void* Address) {
+  link_map* Own = nullptr;
+  link_map* Found = nullptr;
+  Dl_info Info{};
+  return dlinfo(Module, RTLD_DI_LINKMAP, &Own) == 0 &&
+         dladdr1(Address, &Info, reinterpret_cast<void**>(&Found), RTLD_DL_LINKMAP) != 0 &&
+         Found == Own;
+}
+
+}  // namespace
+
 FARPROC GetProcAddress(HMODULE Module, const char* ProcName) {
   void* Address = (Module != nullptr && ProcName != nullptr) ? dlsym(Module, ProcName) : nullptr;
+  if (Address != nullptr && !DefinedIn(Module, Address)) Address = nullptr;
   if (Address == nullptr) {
     SetLastError(Module == nullptr ? ERROR_INVALID_HANDLE : ERROR_PROC_NOT_FOUND);
     return nullptr;

@@ -20,7 +20,8 @@ std::string ExecutableFolder();
 // ERROR_BAD_EXE_FORMAT (a file that is not a loadable library).
 HMODULE LoadLibraryA(const char* LibraryName);
 
-// The address of an export, or nullptr with ERROR_PROC_NOT_FOUND.
+// The address of a function that the library itself exports (not one of the
+// libraries it depends on), or nullptr with ERROR_PROC_NOT_FOUND.
 FARPROC GetProcAddress(HMODULE Module, const char* ProcName);
 
 // Releases a library; 0 with ERROR_INVALID_HANDLE when that fails.

@@ -1,0 +1,97 @@
+// The stack's start-up and end over a stand-in library built beside this
+// test program, for outcomes the real library does not produce on demand.
+#include "net/IdStackWindows.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "net/IdComponent.h"
+#include "net/IdException.h"
+#include "net/IdWinSock2.h"
+
+namespace {
+
+class StackWindowsStartup : public testing::Test {
+ protected:
+  void SetUp() override {
+    FLog = std::filesystem::temp_directory_path() /
+           ("quorvel_fakews_" + std::to_string(getpid()) + ".log");
+    std::filesystem::remove(FLog);
+    setenv("FAKEWS_LOG", FLog.c_str(), 1);
+  }
+  void TearDown() override { std::filesystem::remove(FLog); }
+
+  std::string Calls() const {
+    std::ifstream In(FLog);
+    std::stringstream Text;
+    Text << In.rdbuf();
+    return Text.str();
+  }
+
+  std::filesystem::path FLog;
+};
+
+}  // namespace
+
+TEST_F(StackWindowsStartup, StartsVersion22OnceAndCleansUpOnceAtProcessEnd) {
+  EXPECT_EXIT(
+      {
+        delete new TIdComponent(nullptr);
+        delete new TIdComponent(nullptr);
+        std::exit(WinsockStarted() ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_EQ(Calls(), "WSAStartup 514\nWSACleanup\nunload\n");
+}
+
+TEST_F(StackWindowsStartup, FailedStartupRaisesAndIsTriedAgainByTheNextStack) {
+  setenv("FAKEWS_STARTUP_FAILURES", "1", 1);
+  try {
+    TIdComponent Client(nullptr);
+    FAIL() << "no exception";
+  } catch (const EIdStackInitializationFailed& E) {
+    EXPECT_EQ(E.Message(), "Winsock Initialization Error.");
+  }
+  EXPECT_FALSE(WinsockStarted());
+  EXPECT_EQ(SharedStack, nullptr);
+  EXPECT_EQ(StackUserCount(), 0);
+  EXPECT_NE(IdWinSock2::WinsockLibrary(), nullptr);
+
+  // The library stays loaded; the next stack starts it for real.
+  TIdComponent Client(nullptr);
+  EXPECT_TRUE(WinsockStarted());
+  EXPECT_EQ(Calls(), "WSAStartup 514\nWSAStartup 514\n");
+}
+
+TEST_F(StackWindowsStartup, MissingExportRaisesTheCallError) {
+  TIdComponent Client(nullptr);
+  try {
+    char Buffer[4];
+    SharedStack->SockRecv(3, Buffer, sizeof Buffer, 0);
+    FAIL() << "no exception";
+  } catch (const EIdWS2StubError& E) {
+    EXPECT_EQ(E.SystemErrorCode(), 127u);
+    EXPECT_EQ(E.Message(),
+              "Error on call Winsock2 library function recv: The specified procedure could not "
+              "be found");
+  }
+}
+
+TEST_F(StackWindowsStartup, LookupFailureOtherThanNotFoundHasAnEmptySecondLine) {
+  setenv("FAKEWS_HOST_ERROR", "11004", 1);
+  TIdComponent Client(nullptr);
+  try {
+    SharedStack->ResolveHostText(" localhost");
+    FAIL() << "no exception";
+  } catch (const EIdSocketError& E) {
+    EXPECT_EQ(E.SocketErrorCode(), 11004);
+    EXPECT_EQ(E.Message(), "Socket Error # 11004\r\n");
+  }
+  // The name goes to the lookup unchanged, leading blank and all.
+  EXPECT_EQ(Calls(), "WSAStartup 514\ngethostbyname  localhost\n");
+}
