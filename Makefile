@@ -1,3 +1,4 @@
+SHELL := /bin/bash
 # The two commands a newcomer needs: `make run` and `make test`.
 # SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer.
 SANITIZE ?= 0
@@ -9,8 +10,10 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 endif
 JOBS ?= $(shell nproc)
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 10
 
-.PHONY: all deps build run test bench clean
+.PHONY: all deps build run test bench fuzz clean
 
 all: build
 
@@ -25,11 +28,25 @@ run: build
 	$(BUILD)/bin/quorvel
 
 # Every test runs inside network namespaces of its own, never on a real network.
-test: build
+# The fuzz targets get a bounded run first.
+test: build fuzz
 	scripts/netns-run.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
+# Each libFuzzer target runs FUZZ_SECONDS from its seed corpus in fuzz/corpus/.
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
+	  -DQUORVEL_SANITIZE=ON -DQUORVEL_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
+	@for seeds in fuzz/corpus/*/; do \
+	  name=$$(basename $$seeds); work=$$(mktemp -d); \
+	  echo "fuzz_$$name: $(FUZZ_SECONDS) s from $$seeds"; \
+	  $(FUZZ_BUILD)/bin/fuzz_$$name -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    $$work $$seeds 2>&1 | grep -E '^(stat::number_of_executed_units|==[0-9]+==|SUMMARY)' ; \
+	  status=$${PIPESTATUS[0]}; rm -rf $$work; [ $$status -eq 0 ] || exit $$status; \
+	done
+
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && scripts/netns-run.sh "$$b"; done
+	@for b in $(BUILD)/bin/bench_*; do scripts/netns-run.sh "$$b" || exit 1; done
 
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize $(FUZZ_BUILD)
