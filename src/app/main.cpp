@@ -4,15 +4,13 @@
 #include <memory>
 
 #include "net/IdComponent.h"
-#include "net/IdWinSock2.h"
 #include "rtl/SysUtils.h"
 
 int main() {
   try {
     const auto Owner = std::make_unique<TComponent>(nullptr);
     new TIdComponent(Owner.get());
-    std::printf("Quorvel: Windows Sockets 2.2 started; local address %s.\n",
-                SharedStack->LocalAddress().c_str());
+    std::printf("Quorvel: the network stack is up; Windows Sockets 2.2 started.\n");
     std::printf("Quorvel: the window is not built yet, so there is nothing more to show.\n");
     return 0;
   } catch (const Exception& E) {

@@ -7,6 +7,7 @@
 #include "net/IdComponent.h"
 #include "net/IdException.h"
 #include "net/IdStackWindows.h"
+#include "support/DnsResponder.h"
 
 // ---- Address text: a pure parser, no stack needed.
 
@@ -189,6 +190,31 @@ TEST_F(StackOverLibrary, LocalHostNameAndAddresses) {
   const std::vector<std::string>& Addresses = Stack.LocalAddresses();
   ASSERT_FALSE(Addresses.empty());
   EXPECT_EQ(ParseAddressText(Addresses.front()).Form, TIdAddressForm::Dotted);
+}
+
+TEST_F(StackOverLibrary, ResolvesNamesThroughTheLookup) {
+  const quorvel::test::DnsResponder Dns({{"pinghost.test", {"127.0.0.5", "127.0.0.6"}}});
+  EXPECT_EQ(Stack.ResolveHostText("pinghost.test"), "127.0.0.5");
+  for (const char* Unknown : {"no-such-host.invalid", " localhost"}) {
+    try {
+      Stack.ResolveHostText(Unknown);
+      FAIL() << "no exception for '" << Unknown << "'";
+    } catch (const EIdSocketError& E) {
+      EXPECT_EQ(E.SocketErrorCode(), 11001);
+      EXPECT_EQ(E.Message(), "Socket Error # 11001\r\nHost not found.");
+    }
+  }
+}
+
+TEST_F(StackOverLibrary, UnansweredLookupIsATemporaryFailure) {
+  // Nothing answers on 127.0.0.1:53 here.
+  try {
+    Stack.ResolveHostText("pinghost.test");
+    FAIL() << "no exception";
+  } catch (const EIdSocketError& E) {
+    EXPECT_EQ(E.SocketErrorCode(), 11002);
+    EXPECT_EQ(E.Message(), "Socket Error # 11002\r\n");
+  }
 }
 
 TEST(SocketList, HoldsAtMost64AndRemovesByMovingTheLast) {
