@@ -7,7 +7,7 @@ packages=(
   g++ make cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  iproute2 util-linux
+  iproute2 util-linux netbase
 )
 
 missing=()

@@ -4,6 +4,7 @@
 
 #include "net/IdGlobal.h"
 #include "net/IdStackWindows.h"
+#include "rtl/SysUtils.h"
 
 namespace {
 

@@ -24,7 +24,12 @@ class StackWindowsStartup : public testing::Test {
     std::filesystem::remove(FLog);
     setenv("FAKEWS_LOG", FLog.c_str(), 1);
   }
-  void TearDown() override { std::filesystem::remove(FLog); }
+  // The process's own end still writes calls; they must not land in a file
+  // that nobody removes.
+  void TearDown() override {
+    unsetenv("FAKEWS_LOG");
+    std::filesystem::remove(FLog);
+  }
 
   std::string Calls() const {
     std::ifstream In(FLog);

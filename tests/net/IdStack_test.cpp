@@ -18,6 +18,8 @@ struct TAddressCase {
   int AddressClass;
 };
 
+void PrintTo(const TAddressCase& C, std::ostream* Out) { *Out << '"' << C.Text << '"'; }
+
 class AddressText : public testing::TestWithParam<TAddressCase> {};
 
 TEST_P(AddressText, ParsesFormBytesAndClass) {
@@ -25,7 +27,9 @@ TEST_P(AddressText, ParsesFormBytesAndClass) {
   const TIdParsedAddress Parsed = ParseAddressText(C.Text);
   EXPECT_EQ(Parsed.Form, C.Form) << '"' << C.Text << '"';
   EXPECT_EQ(Parsed.AddressClass, C.AddressClass) << '"' << C.Text << '"';
-  if (C.Form != TIdAddressForm::None) EXPECT_EQ(Parsed.Bytes, C.Bytes) << '"' << C.Text << '"';
+  if (C.Form != TIdAddressForm::None) {
+    EXPECT_EQ(Parsed.Bytes, C.Bytes) << '"' << C.Text << '"';
+  }
 }
 
 constexpr auto Dotted = TIdAddressForm::Dotted;

@@ -9,6 +9,8 @@ struct TIntCase {
   std::optional<std::int64_t> Value;
 };
 
+void PrintTo(const TIntCase& C, std::ostream* Out) { *Out << '"' << C.Text << '"'; }
+
 class IntegerConversion : public testing::TestWithParam<TIntCase> {};
 
 TEST_P(IntegerConversion, ConvertsTheWholeTextOrNothing) {

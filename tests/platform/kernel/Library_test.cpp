@@ -13,6 +13,8 @@ struct TNameCase {
   const char* FileName;
 };
 
+void PrintTo(const TNameCase& C, std::ostream* Out) { *Out << '"' << C.Name << '"'; }
+
 class LibraryFileNames : public testing::TestWithParam<TNameCase> {};
 
 TEST_P(LibraryFileNames, MapWindowsNamesToSharedObjects) {

@@ -1,0 +1,123 @@
+#include "platform/winsock/ErrorMap.h"
+
+#include <netdb.h>
+
+#include <cerrno>
+
+#include "platform/winsock/WinSockTypes.h"
+
+namespace quorvel::winsock {
+
+int WsaErrorFromErrno(int error) {
+  switch (error) {
+    case EINTR:
+      return WSAEINTR;
+    case EBADF:
+      return WSAEBADF;
+    case EACCES:
+    case EPERM:
+      return WSAEACCES;
+    case EFAULT:
+      return WSAEFAULT;
+    case EINVAL:
+      return WSAEINVAL;
+    case EMFILE:
+    case ENFILE:
+      return WSAEMFILE;
+    case EAGAIN:
+      return WSAEWOULDBLOCK;  // EWOULDBLOCK is the same number on Linux
+    case EINPROGRESS:
+      return WSAEINPROGRESS;
+    case EALREADY:
+      return WSAEALREADY;
+    case ENOTSOCK:
+      return WSAENOTSOCK;
+    case EDESTADDRREQ:
+      return WSAEDESTADDRREQ;
+    case EMSGSIZE:
+      return WSAEMSGSIZE;
+    case EPROTOTYPE:
+      return WSAEPROTOTYPE;
+    case ENOPROTOOPT:
+      return WSAENOPROTOOPT;
+    case EPROTONOSUPPORT:
+      return WSAEPROTONOSUPPORT;
+    case ESOCKTNOSUPPORT:
+      return WSAESOCKTNOSUPPORT;
+    case EOPNOTSUPP:
+      return WSAEOPNOTSUPP;
+    case EPFNOSUPPORT:
+      return WSAEPFNOSUPPORT;
+    case EAFNOSUPPORT:
+      return WSAEAFNOSUPPORT;
+    case EADDRINUSE:
+      return WSAEADDRINUSE;
+    case EADDRNOTAVAIL:
+      return WSAEADDRNOTAVAIL;
+    case ENETDOWN:
+      return WSAENETDOWN;
+    case ENETUNREACH:
+      return WSAENETUNREACH;
+    case ENETRESET:
+      return WSAENETRESET;
+    case ECONNABORTED:
+      return WSAECONNABORTED;
+    case ECONNRESET:
+      return WSAECONNRESET;
+    case ENOBUFS:
+    case ENOMEM:
+      return WSAENOBUFS;
+    case EISCONN:
+      return WSAEISCONN;
+    case ENOTCONN:
+      return WSAENOTCONN;
+    case ESHUTDOWN:
+    case EPIPE:
+      return WSAESHUTDOWN;
+    case ETOOMANYREFS:
+      return WSAETOOMANYREFS;
+    case ETIMEDOUT:
+      return WSAETIMEDOUT;
+    case ECONNREFUSED:
+      return WSAECONNREFUSED;
+    case ELOOP:
+      return WSAELOOP;
+    case ENAMETOOLONG:
+      return WSAENAMETOOLONG;
+    case EHOSTDOWN:
+      return WSAEHOSTDOWN;
+    case EHOSTUNREACH:
+      return WSAEHOSTUNREACH;
+    case ENOTEMPTY:
+      return WSAENOTEMPTY;
+    default:
+      return WSAEINVAL;
+  }
+}
+
+int WsaErrorFromSocketErrno(int error, bool datagram) {
+  if (datagram && error == ECONNREFUSED) return WSAECONNRESET;
+  return WsaErrorFromErrno(error);
+}
+
+int WsaErrorFromAddrInfo(int status, int error) {
+  switch (status) {
+    case EAI_NONAME:
+      return WSAHOST_NOT_FOUND;
+    case EAI_AGAIN:
+      return WSATRY_AGAIN;
+    case EAI_FAIL:
+      return WSANO_RECOVERY;
+    case EAI_NODATA:
+    case EAI_ADDRFAMILY:
+      return WSANO_DATA;
+    case EAI_MEMORY:
+      return WSAENOBUFS;
+    case EAI_SYSTEM:
+      return WsaErrorFromErrno(error);
+    default:
+      return WSANO_RECOVERY;
+  }
+}
+
+}  // namespace quorvel::winsock
