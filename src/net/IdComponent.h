@@ -18,7 +18,14 @@ extern std::mutex StackLock;
 // The number of live network components.
 std::int32_t StackUserCount();
 
-enum class TIdStatus { hsResolving, hsConnecting, hsConnected, hsDisconnecting, hsDisconnected, hsStatusText };
+enum class TIdStatus {
+  hsResolving,
+  hsConnecting,
+  hsConnected,
+  hsDisconnecting,
+  hsDisconnected,
+  hsStatusText
+};
 
 using TIdStatusEvent =
     std::function<void(TComponent* ASender, TIdStatus AStatus, const std::string& AStatusText)>;

@@ -30,7 +30,8 @@ inline constexpr const char* RSStackEPROTONOSUPPORT = "Protocol not supported.";
 inline constexpr const char* RSStackESOCKTNOSUPPORT = "Socket type not supported.";
 inline constexpr const char* RSStackEOPNOTSUPP = "Operation not supported on socket.";
 inline constexpr const char* RSStackEPFNOSUPPORT = "Protocol family not supported.";
-inline constexpr const char* RSStackEAFNOSUPPORT = "Address family not supported by protocol family.";
+inline constexpr const char* RSStackEAFNOSUPPORT =
+    "Address family not supported by protocol family.";
 inline constexpr const char* RSStackEADDRINUSE = "Address already in use.";
 inline constexpr const char* RSStackEADDRNOTAVAIL = "Cannot assign requested address.";
 inline constexpr const char* RSStackENETDOWN = "Network is down.";

@@ -78,7 +78,8 @@ int ClassOfFirstByte(std::uint8_t AByte) {
 }
 
 // The low ACount bytes of AValue, most significant first, from AFirst on.
-void PutBytes(TIdAddressBytes& ABytes, std::size_t AFirst, std::size_t ACount, std::int64_t AValue) {
+void PutBytes(TIdAddressBytes& ABytes, std::size_t AFirst, std::size_t ACount,
+              std::int64_t AValue) {
   for (std::size_t I = 0; I < ACount; ++I)
     ABytes[AFirst + I] = static_cast<std::uint8_t>(AValue >> (8 * (ACount - 1 - I)));
 }

@@ -53,7 +53,9 @@ class TIdStack {
   // a lookup, anything else through the name lookup.
   std::string ResolveHostText(const std::string& AHost);
 
-  bool IsAddressText(std::string_view AText) { return AddressTextKind(AText) != TIdAddressForm::None; }
+  bool IsAddressText(std::string_view AText) {
+    return AddressTextKind(AText) != TIdAddressForm::None;
+  }
   TIdAddressForm AddressTextKind(std::string_view AText) { return ParseAddressText(AText).Form; }
   // The address of a text in network order, or EIdInvalidIPAddress.
   std::uint32_t TextToAddressValue(const std::string& AText);

@@ -25,7 +25,8 @@ void FillFDSet(TFDSet& ASet, const TIdSocketHandleList* AList) {
 
 void ReadFDSet(const TFDSet& ASet, TIdSocketHandleList* AList) {
   if (AList == nullptr) return;
-  AList->assign(ASet.fd_array, ASet.fd_array + std::min<std::uint32_t>(ASet.fd_count, FD_SETSIZE_WS));
+  AList->assign(ASet.fd_array,
+                ASet.fd_array + std::min<std::uint32_t>(ASet.fd_count, FD_SETSIZE_WS));
 }
 
 TIdAddressBytes BytesOf(const TInAddr& AAddr) {
@@ -142,7 +143,8 @@ int TIdStackWindows::SockServiceByName(const std::string& AService) {
 }
 
 std::vector<std::string> TIdStackWindows::SockServiceNames(int APort) {
-  const TServEnt* Service = IdWinSock2::getservbyport(SockHtons(static_cast<std::uint16_t>(APort)), nullptr);
+  const TServEnt* Service =
+      IdWinSock2::getservbyport(SockHtons(static_cast<std::uint16_t>(APort)), nullptr);
   if (Service == nullptr) CheckSocketResult(Id_SOCKET_ERROR);
   std::vector<std::string> Names{Service->s_name};
   for (char** Alias = Service->s_aliases; Alias != nullptr && *Alias != nullptr; ++Alias)

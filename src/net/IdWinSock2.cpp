@@ -44,9 +44,9 @@ void AssignSlot(FARPROC Proc) {
 ID_WINSOCK_FUNCTIONS(ID_WINSOCK_SLOT_DEFINITION)
 #undef ID_WINSOCK_SLOT_DEFINITION
 
-#define ID_WINSOCK_TABLE_ROW(Name, Export, Result, Params)                            \
-  {reinterpret_cast<FARPROC>(&TWinsockStub<wr_##Name, T##Name##Proc>::Call), \
-   &AssignSlot<Name>, Export},
+#define ID_WINSOCK_TABLE_ROW(Name, Export, Result, Params)                                      \
+  {reinterpret_cast<FARPROC>(&TWinsockStub<wr_##Name, T##Name##Proc>::Call), &AssignSlot<Name>, \
+   Export},
 const TWinsockFunctionRow WinsockFunctionTable[WinsockRowCount] = {
     ID_WINSOCK_FUNCTIONS(ID_WINSOCK_TABLE_ROW)};
 #undef ID_WINSOCK_TABLE_ROW

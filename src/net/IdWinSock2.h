@@ -127,10 +127,8 @@
     (TGuid*, TGuid*, TDWord*, TWSAServiceClassInfoA*))                                             \
   X(WSAGetServiceClassInfoW, "WSAGetServiceClassInfoW", int,                                       \
     (TGuid*, TGuid*, TDWord*, TWSAServiceClassInfoW*))                                             \
-  X(WSAEnumNameSpaceProvidersA, "WSAEnumNameSpaceProvidersA", int,                                 \
-    (TDWord*, TWSANameSpaceInfoA*))                                                                \
-  X(WSAEnumNameSpaceProvidersW, "WSAEnumNameSpaceProvidersW", int,                                 \
-    (TDWord*, TWSANameSpaceInfoW*))                                                                \
+  X(WSAEnumNameSpaceProvidersA, "WSAEnumNameSpaceProvidersA", int, (TDWord*, TWSANameSpaceInfoA*)) \
+  X(WSAEnumNameSpaceProvidersW, "WSAEnumNameSpaceProvidersW", int, (TDWord*, TWSANameSpaceInfoW*)) \
   X(WSAGetServiceClassNameByClassIdA, "WSAGetServiceClassNameByClassIdA", int,                     \
     (TGuid*, char*, TDWord*))                                                                      \
   X(WSAGetServiceClassNameByClassIdW, "WSAGetServiceClassNameByClassIdW", int,                     \
@@ -152,8 +150,7 @@
   X(WSAInstallServiceClass, "WSAInstallServiceClassA", int, (TWSAServiceClassInfoA*))              \
   X(WSAGetServiceClassInfo, "WSAGetServiceClassInfoA", int,                                        \
     (TGuid*, TGuid*, TDWord*, TWSAServiceClassInfoA*))                                             \
-  X(WSAEnumNameSpaceProviders, "WSAEnumNameSpaceProvidersA", int,                                  \
-    (TDWord*, TWSANameSpaceInfoA*))                                                                \
+  X(WSAEnumNameSpaceProviders, "WSAEnumNameSpaceProvidersA", int, (TDWord*, TWSANameSpaceInfoA*))  \
   X(WSAGetServiceClassNameByClassId, "WSAGetServiceClassNameByClassIdA", int,                      \
     (TGuid*, char*, TDWord*))                                                                      \
   X(WSASetService, "WSASetServiceA", int, (TWSAQuerySetA*, int, TDWord))                           \

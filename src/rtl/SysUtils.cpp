@@ -19,7 +19,9 @@ int DigitValue(char C, bool Hex) {
 std::string Format(std::string_view Fmt, std::initializer_list<TFormatArg> Args) {
   std::string Result;
   auto Next = Args.begin();
-  auto Fail = [Fmt]() { return EConvertError("Format '" + std::string(Fmt) + "' invalid or incompatible with argument"); };
+  auto Fail = [Fmt]() {
+    return EConvertError("Format '" + std::string(Fmt) + "' invalid or incompatible with argument");
+  };
   for (std::size_t I = 0; I < Fmt.size(); ++I) {
     if (Fmt[I] != '%') {
       Result += Fmt[I];

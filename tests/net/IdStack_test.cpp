@@ -36,18 +36,17 @@ constexpr auto Dotted = TIdAddressForm::Dotted;
 constexpr auto Single = TIdAddressForm::SingleNumber;
 constexpr auto None = TIdAddressForm::None;
 
-INSTANTIATE_TEST_SUITE_P(
-    Valid, AddressText,
-    testing::Values(TAddressCase{"10.1.2.3", Dotted, {10, 1, 2, 3}, 1},
-                    TAddressCase{"3232235777", Single, {192, 168, 1, 1}, 0},
-                    TAddressCase{"10.65535", Dotted, {10, 0, 255, 255}, 1},
-                    TAddressCase{"172.16.258", Dotted, {172, 16, 1, 2}, 2},
-                    TAddressCase{"128.0.0.1", Dotted, {128, 0, 0, 1}, 2},
-                    TAddressCase{"192.0.0.1", Dotted, {192, 0, 0, 1}, 3},
-                    TAddressCase{"224.0.0.1", Dotted, {224, 0, 0, 1}, 4},
-                    TAddressCase{"240.1.1.1", Dotted, {240, 1, 1, 1}, 5},
-                    TAddressCase{"0x7f.0.0.1", Dotted, {127, 0, 0, 1}, 1},
-                    TAddressCase{"$7F.0.0.1", Dotted, {127, 0, 0, 1}, 1}));
+INSTANTIATE_TEST_SUITE_P(Valid, AddressText,
+                         testing::Values(TAddressCase{"10.1.2.3", Dotted, {10, 1, 2, 3}, 1},
+                                         TAddressCase{"3232235777", Single, {192, 168, 1, 1}, 0},
+                                         TAddressCase{"10.65535", Dotted, {10, 0, 255, 255}, 1},
+                                         TAddressCase{"172.16.258", Dotted, {172, 16, 1, 2}, 2},
+                                         TAddressCase{"128.0.0.1", Dotted, {128, 0, 0, 1}, 2},
+                                         TAddressCase{"192.0.0.1", Dotted, {192, 0, 0, 1}, 3},
+                                         TAddressCase{"224.0.0.1", Dotted, {224, 0, 0, 1}, 4},
+                                         TAddressCase{"240.1.1.1", Dotted, {240, 1, 1, 1}, 5},
+                                         TAddressCase{"0x7f.0.0.1", Dotted, {127, 0, 0, 1}, 1},
+                                         TAddressCase{"$7F.0.0.1", Dotted, {127, 0, 0, 1}, 1}));
 
 INSTANTIATE_TEST_SUITE_P(
     Edge, AddressText,
@@ -65,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TAddressCase{"", None, {}, 0}, TAddressCase{"4294967296", None, {}, 0},
                     TAddressCase{"256.1", None, {}, 0}, TAddressCase{"1.16777216", None, {}, 0},
                     TAddressCase{"1.2.65536", None, {}, 0}, TAddressCase{"-1.0.0.0", None, {}, 0},
-                    TAddressCase{"10.0.0.1 ", None, {}, 0}, TAddressCase{"localhost", None, {}, 0}));
+                    TAddressCase{"10.0.0.1 ", None, {}, 0},
+                    TAddressCase{"localhost", None, {}, 0}));
 
 // ---- The stack over the real socket library.
 

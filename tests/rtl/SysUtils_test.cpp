@@ -19,11 +19,10 @@ TEST_P(IntegerConversion, ConvertsTheWholeTextOrNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     ValidEdgeAndMalformed, IntegerConversion,
-    testing::Values(TIntCase{"0", 0}, TIntCase{"255", 255}, TIntCase{"  42", 42},
-                    TIntCase{"+7", 7}, TIntCase{"-1", -1}, TIntCase{"$7F", 127},
-                    TIntCase{"x7f", 127}, TIntCase{"X10", 16}, TIntCase{"0x7f", 127},
-                    TIntCase{"0X7F", 127}, TIntCase{"-$10", -16}, TIntCase{"007", 7},
-                    TIntCase{"4294967295", 4294967295LL},
+    testing::Values(TIntCase{"0", 0}, TIntCase{"255", 255}, TIntCase{"  42", 42}, TIntCase{"+7", 7},
+                    TIntCase{"-1", -1}, TIntCase{"$7F", 127}, TIntCase{"x7f", 127},
+                    TIntCase{"X10", 16}, TIntCase{"0x7f", 127}, TIntCase{"0X7F", 127},
+                    TIntCase{"-$10", -16}, TIntCase{"007", 7}, TIntCase{"4294967295", 4294967295LL},
                     TIntCase{"9223372036854775807", std::numeric_limits<std::int64_t>::max()},
                     TIntCase{"-9223372036854775808", std::numeric_limits<std::int64_t>::min()},
                     TIntCase{"9223372036854775808", std::nullopt},

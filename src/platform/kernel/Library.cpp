@@ -45,9 +45,10 @@ HMODULE LoadLibraryA(const char* LibraryName) {
   HMODULE Module = dlopen(Candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (Module == nullptr) {
     // A file that exists but cannot be loaded is a bad image, not a missing one.
-    const bool Exists = Candidate.find('/') != std::string::npos
-                            ? access(Candidate.c_str(), F_OK) == 0
-                            : std::string_view(dlerror()).find("No such file") == std::string_view::npos;
+    const bool Exists =
+        Candidate.find('/') != std::string::npos
+            ? access(Candidate.c_str(), F_OK) == 0
+            : std::string_view(dlerror()).find("No such file") == std::string_view::npos;
     SetLastError(Exists ? ERROR_BAD_EXE_FORMAT : ERROR_MOD_NOT_FOUND);
   }
   return Module;

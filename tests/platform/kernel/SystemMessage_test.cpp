@@ -10,8 +10,8 @@ namespace {
 
 std::string SystemText(DWORD Code) {
   char Buffer[256];
-  const DWORD Length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, Code, 0, Buffer,
-                                      sizeof Buffer, nullptr);
+  const DWORD Length =
+      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, Code, 0, Buffer, sizeof Buffer, nullptr);
   return std::string(Buffer, Length);
 }
 
