@@ -7,7 +7,7 @@ packages=(
   g++ make cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  iproute2 util-linux netbase
+  iproute2 util-linux mount netbase
 )
 
 missing=()
