@@ -67,8 +67,6 @@ std::string_view FetchPart(std::string_view& ARest) {
 // A part that does not convert completely fails every range test.
 std::int64_t PartValue(std::string_view APart) { return TryStrToInt64(APart).value_or(-1); }
 
-bool InRange(std::int64_t AValue, std::int64_t AMax) { return AValue >= 0 && AValue <= AMax; }
-
 int ClassOfFirstByte(std::uint8_t AByte) {
   if (AByte < 128) return 1;
   if (AByte < 192) return 2;
@@ -88,45 +86,25 @@ void PutBytes(TIdAddressBytes& ABytes, std::size_t AFirst, std::size_t ACount,
 
 TIdParsedAddress ParseAddressText(std::string_view AText) {
   std::string_view Rest = AText;
-  const std::string_view Part1 = FetchPart(Rest);
-  const std::string_view Part2 = FetchPart(Rest);
-  const std::string_view Part3 = FetchPart(Rest);
-  const std::string_view Part4 = Rest;
+  std::array<std::string_view, 4> Parts;
+  for (std::size_t I = 0; I < 3; ++I) Parts[I] = FetchPart(Rest);
+  Parts[3] = Rest;
+
+  // The first empty part after the first ends the address; the last part in
+  // use fills all the bytes that the parts before it leave.
+  std::size_t Count = 1;
+  while (Count < Parts.size() && !Parts[Count].empty()) ++Count;
 
   TIdParsedAddress Result;
-  TIdAddressBytes& B = Result.Bytes;
-  const std::int64_t V1 = PartValue(Part1);
-  if (Part2.empty()) {
-    if (!InRange(V1, 0xFFFFFFFF)) return {};
-    PutBytes(B, 0, 4, V1);
-    Result.AddressClass = 0;
-    Result.Form = TIdAddressForm::SingleNumber;
-    return Result;
+  for (std::size_t I = 0; I < Count; ++I) {
+    const std::size_t Width = I + 1 < Count ? 1 : 5 - Count;
+    const std::int64_t Value = PartValue(Parts[I]);
+    if (Value < 0 || Value >= (std::int64_t{1} << (8 * Width))) return {};
+    PutBytes(Result.Bytes, I, Width, Value);
   }
-  if (!InRange(V1, 255)) return {};
-  PutBytes(B, 0, 1, V1);
-  const std::int64_t V2 = PartValue(Part2);
-  if (Part3.empty()) {
-    if (!InRange(V2, 0xFFFFFF)) return {};
-    PutBytes(B, 1, 3, V2);
-    Result.AddressClass = 1;
-  } else {
-    if (!InRange(V2, 255)) return {};
-    PutBytes(B, 1, 1, V2);
-    const std::int64_t V3 = PartValue(Part3);
-    if (Part4.empty()) {
-      if (!InRange(V3, 0xFFFF)) return {};
-      PutBytes(B, 2, 2, V3);
-      Result.AddressClass = 2;
-    } else {
-      const std::int64_t V4 = PartValue(Part4);
-      if (!InRange(V3, 255) || !InRange(V4, 255)) return {};
-      PutBytes(B, 2, 1, V3);
-      PutBytes(B, 3, 1, V4);
-      Result.AddressClass = ClassOfFirstByte(B[0]);
-    }
-  }
-  Result.Form = TIdAddressForm::Dotted;
+  Result.Form = Count == 1 ? TIdAddressForm::SingleNumber : TIdAddressForm::Dotted;
+  Result.AddressClass =
+      Count == 4 ? ClassOfFirstByte(Result.Bytes[0]) : static_cast<int>(Count) - 1;
   return Result;
 }
 

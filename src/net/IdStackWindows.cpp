@@ -239,22 +239,24 @@ std::string TIdStackWindows::SocketErrorText(int ACode) {
 
 int TIdStackWindows::SockLastError() { return IdWinSock2::WSAGetLastError(); }
 
-void TIdStackWindows::SockPeerAddress(TIdStackSocketHandle ASocket, int& AFamily,
-                                      std::string& AAddress, int& APort) {
+void TIdStackWindows::ReadEndpoint(IdWinSock2::TgetsocknameProc AQuery,
+                                   TIdStackSocketHandle ASocket, int& AFamily,
+                                   std::string& AAddress, int& APort) {
   TSockAddrIn Addr{};
   int Length = SockAddrInLength;
-  CheckSocketResult(IdWinSock2::getpeername(ASocket, reinterpret_cast<TSockAddr*>(&Addr), &Length));
+  CheckSocketResult(AQuery(ASocket, reinterpret_cast<TSockAddr*>(&Addr), &Length));
   AFamily = Addr.sin_family;
   ReadSockAddr(Addr, AAddress, APort);
 }
 
+void TIdStackWindows::SockPeerAddress(TIdStackSocketHandle ASocket, int& AFamily,
+                                      std::string& AAddress, int& APort) {
+  ReadEndpoint(IdWinSock2::getpeername, ASocket, AFamily, AAddress, APort);
+}
+
 void TIdStackWindows::SockOwnAddress(TIdStackSocketHandle ASocket, int& AFamily,
                                      std::string& AAddress, int& APort) {
-  TSockAddrIn Addr{};
-  int Length = SockAddrInLength;
-  CheckSocketResult(IdWinSock2::getsockname(ASocket, reinterpret_cast<TSockAddr*>(&Addr), &Length));
-  AFamily = Addr.sin_family;
-  ReadSockAddr(Addr, AAddress, APort);
+  ReadEndpoint(IdWinSock2::getsockname, ASocket, AFamily, AAddress, APort);
 }
 
 int TIdStackWindows::SockGetOption(TIdStackSocketHandle ASocket, int ALevel, int AOptName,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "net/IdStack.h"
+#include "net/IdWinSock2.h"
 
 class TIdStackWindows : public TIdStack {
  public:
@@ -56,6 +57,9 @@ class TIdStackWindows : public TIdStack {
   // A socket address for an address text ("" is address 0) and a port.
   TSockAddrIn MakeSockAddr(int AFamily, const std::string& AAddress, int APort);
   void ReadSockAddr(const TSockAddrIn& AAddr, std::string& AAddress, int& APort);
+  // One end of a socket through getpeername or getsockname, checked.
+  void ReadEndpoint(IdWinSock2::TgetsocknameProc AQuery, TIdStackSocketHandle ASocket, int& AFamily,
+                    std::string& AAddress, int& APort);
 };
 
 // The sockets of one Windows Sockets descriptor set.
