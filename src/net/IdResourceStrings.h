@@ -51,3 +51,10 @@ inline constexpr const char* RSStackENAMETOOLONG = "File name too long.";
 inline constexpr const char* RSStackEHOSTDOWN = "Host is down.";
 inline constexpr const char* RSStackEHOSTUNREACH = "No route to host.";
 inline constexpr const char* RSStackENOTEMPTY = "Directory not empty";
+
+// Texts of the raw socket and the echo client.
+inline constexpr const char* RSPackageSizeTooBig = "Package Size Too Big.";
+inline constexpr const char* RSNotAllBytesSent = "Not all bytes sent.";
+inline constexpr const char* RSConnectionClosedGracefully = "Connection Closed Gracefully.";
+inline constexpr const char* RSICMPNotEnoughtBytes = "Not enough bytes received";
+inline constexpr const char* RSICMPNonEchoResponse = "Non-echo type response received";

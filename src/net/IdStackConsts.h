@@ -18,6 +18,7 @@ inline constexpr int Id_IPPROTO_IP = IPPROTO_IP_WS;
 inline constexpr int Id_IPPROTO_ICMP = IPPROTO_ICMP_WS;
 inline constexpr int Id_IPPROTO_TCP = IPPROTO_TCP_WS;
 inline constexpr int Id_IPPROTO_UDP = IPPROTO_UDP_WS;
+inline constexpr int Id_IPPROTO_RAW = IPPROTO_RAW_WS;
 
 inline constexpr int Id_SOL_SOCKET = SOL_SOCKET_WS;
 inline constexpr int Id_IP_TTL = IP_TTL_WS;

@@ -90,6 +90,7 @@ inline constexpr int IPPROTO_IP_WS = 0;
 inline constexpr int IPPROTO_ICMP_WS = 1;
 inline constexpr int IPPROTO_TCP_WS = 6;
 inline constexpr int IPPROTO_UDP_WS = 17;
+inline constexpr int IPPROTO_RAW_WS = 255;
 
 // Option levels and names.
 inline constexpr int SOL_SOCKET_WS = 0xFFFF;
