@@ -20,4 +20,11 @@ conf=$(mktemp -d)
 trap 'umount /etc/resolv.conf 2>/dev/null || true; rm -rf "$conf"' EXIT
 printf 'nameserver 127.0.0.1\noptions timeout:1 attempts:1\n' >"$conf/resolv.conf"
 mount --bind "$conf/resolv.conf" /etc/resolv.conf
+# Named namespaces that tests make are kept here, never on the machine's disk.
+if mkdir -p /run/netns 2>/dev/null; then
+  mount -t tmpfs tmpfs /run/netns
+else
+  mount -t tmpfs tmpfs /run
+  mkdir /run/netns
+fi
 "$@"
