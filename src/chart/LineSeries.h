@@ -1,0 +1,61 @@
+// A series drawn as a line through its points in X order, each segment in the
+// colour of the point it ends at, with optional point markers and value marks.
+#pragma once
+
+#include <QPointF>
+#include <vector>
+
+#include "chart/ChartElements.h"
+#include "chart/ChartSeries.h"
+
+enum TSeriesPointerStyle { psRectangle, psCircle };
+
+// The marker drawn at each point.
+class TSeriesPointer : public TChartElement {
+ public:
+  using TChartElement::TChartElement;
+  TSeriesPointerStyle Style() const { return FStyle; }
+  void SetStyle(TSeriesPointerStyle Value) { Assign(FStyle, Value); }
+
+ private:
+  TSeriesPointerStyle FStyle = psRectangle;
+};
+
+enum TSeriesMarksStyle { smsValue, smsLabel };
+
+// The text drawn above each point: its Y value or its label.
+class TSeriesMarks : public TChartElement {
+ public:
+  using TChartElement::TChartElement;
+  TSeriesMarksStyle Style() const { return FStyle; }
+  void SetStyle(TSeriesMarksStyle Value) { Assign(FStyle, Value); }
+
+ private:
+  TSeriesMarksStyle FStyle = smsLabel;
+};
+
+class TLineSeries : public TChartSeries {
+ public:
+  explicit TLineSeries(TComponent* AOwner);
+
+  TSeriesPointer& Pointer() { return FPointer; }
+  const TSeriesPointer& Pointer() const { return FPointer; }
+  TSeriesMarks& Marks() { return FMarks; }
+  const TSeriesMarks& Marks() const { return FMarks; }
+
+  // One pass over the points; the pen changes only where the colour does. With
+  // more points than the map has pixel columns, each column keeps its first,
+  // lowest, highest and last point, which draws the same pixels.
+  void Draw(QPainter& Canvas, const TChartMap& Map) const override;
+
+ private:
+  void DrawLines(QPainter& Canvas, int Columns) const;
+  void DrawPointers(QPainter& Canvas) const;
+  void DrawMarks(QPainter& Canvas) const;
+
+  TSeriesPointer FPointer;
+  TSeriesMarks FMarks;
+  // Reused from paint to paint, so drawing allocates nothing once warm.
+  mutable std::vector<QPointF> FPixels;
+  mutable std::vector<QPointF> FLine;
+};
