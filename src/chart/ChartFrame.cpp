@@ -191,7 +191,11 @@ TChartLayout LayoutChart(const TChart& Chart, const QRect& Bounds, const QFontMe
   TChartLayout Layout;
   Layout.Bounds = Bounds;
   const int TextHeight = Metrics.height();
-  QRect Inner = Bounds.adjusted(Margin, Margin, -Margin, -(Margin + TickLength + 2 + TextHeight));
+  // Half a line above for the top label of the left axis, two characters at the
+  // right for half the last label of the bottom axis.
+  QRect Inner =
+      Bounds.adjusted(Margin, Margin + TextHeight / 2, -(Margin + 2 * Metrics.averageCharWidth()),
+                      -(Margin + TickLength + 2 + TextHeight));
   if (Chart.Title().Visible()) Inner.setTop(Inner.top() + TextHeight + Margin);
   if (Chart.Legend().Visible() && Chart.SeriesCount() > 0) {
     int Widest = 0;

@@ -124,11 +124,11 @@ int TChartSeries::NearestPoint(const TChartMap& Map, QPointF Position, double Ra
     Last = static_cast<int>(std::upper_bound(X, X + Last, Map.PixelToX(Position.x() + Radius)) - X);
   }
   int Nearest = -1;
-  double NearestDistance = Radius * Radius;
+  double NearestDistance = 0;
   for (int I = First; I < Last; ++I) {
     const QPointF Offset = Map.ToPixel(X[I], FYValues[I]) - Position;
     const double Distance = QPointF::dotProduct(Offset, Offset);
-    if (Distance <= NearestDistance) {
+    if (Distance <= Radius * Radius && (Nearest < 0 || Distance < NearestDistance)) {
       Nearest = I;
       NearestDistance = Distance;
     }

@@ -12,7 +12,7 @@ namespace {
 constexpr int PointerSize = 4;
 
 QPen LinePen(const QColor& Color) {
-  QPen Pen(Color, 1);
+  QPen Pen(Color, 1, Qt::SolidLine, Qt::SquareCap);
   Pen.setCosmetic(true);
   return Pen;
 }
@@ -68,15 +68,22 @@ void TLineSeries::DrawLines(QPainter& Canvas, int Columns) const {
     int Last = First + 1;
     while (Last + 1 < Count && PointColor(Last + 1) == Color) ++Last;
     const QPointF* Points = FPixels.data() + First;
-    const int Length = Last - First + 1;
-    Canvas.setPen(LinePen(ToQColor(Color, Palette)));
+    int Length = Last - First + 1;
     if (Length > Columns) {
       FLine.clear();
       AppendPerColumn(Points, Length, FLine);
-      Canvas.drawPolyline(FLine.data(), static_cast<int>(FLine.size()));
-    } else {
-      Canvas.drawPolyline(Points, Length);
+      Points = FLine.data();
+      Length = static_cast<int>(FLine.size());
     }
+    // Separate segments with square ends cover the pixel where two of them meet in
+    // full; a polyline would leave it partly covered under antialiasing. A segment
+    // of no length would draw a dot, so it is left out.
+    FSegments.clear();
+    for (int I = 1; I < Length; ++I) {
+      if (Points[I] != Points[I - 1]) FSegments.emplace_back(Points[I - 1], Points[I]);
+    }
+    Canvas.setPen(LinePen(ToQColor(Color, Palette)));
+    Canvas.drawLines(FSegments.data(), static_cast<int>(FSegments.size()));
     First = Last;
   }
 }

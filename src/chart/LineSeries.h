@@ -2,6 +2,7 @@
 // colour of the point it ends at, with optional point markers and value marks.
 #pragma once
 
+#include <QLineF>
 #include <QPointF>
 #include <vector>
 
@@ -58,4 +59,5 @@ class TLineSeries : public TChartSeries {
   // Reused from paint to paint, so drawing allocates nothing once warm.
   mutable std::vector<QPointF> FPixels;
   mutable std::vector<QPointF> FLine;
+  mutable std::vector<QLineF> FSegments;
 };
