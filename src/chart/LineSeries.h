@@ -4,6 +4,7 @@
 
 #include <QLineF>
 #include <QPointF>
+#include <QRect>
 #include <vector>
 
 #include "chart/ChartElements.h"
@@ -44,13 +45,13 @@ class TLineSeries : public TChartSeries {
   TSeriesMarks& Marks() { return FMarks; }
   const TSeriesMarks& Marks() const { return FMarks; }
 
-  // One pass over the points; the pen changes only where the colour does. With
-  // more points than the map has pixel columns, each column keeps its first,
-  // lowest, highest and last point, which draws the same pixels.
+  // One pass over the points; the pen changes only where the colour does. Points
+  // that fall in one pixel column are drawn as one segment from the lowest to the
+  // highest, which draws the same pixels as all segments between them.
   void Draw(QPainter& Canvas, const TChartMap& Map) const override;
 
  private:
-  void DrawLines(QPainter& Canvas, int Columns) const;
+  void DrawLines(QPainter& Canvas) const;
   void DrawPointers(QPainter& Canvas) const;
   void DrawMarks(QPainter& Canvas) const;
 
@@ -58,6 +59,6 @@ class TLineSeries : public TChartSeries {
   TSeriesMarks FMarks;
   // Reused from paint to paint, so drawing allocates nothing once warm.
   mutable std::vector<QPointF> FPixels;
-  mutable std::vector<QPointF> FLine;
   mutable std::vector<QLineF> FSegments;
+  mutable std::vector<QRect> FSpans;
 };
