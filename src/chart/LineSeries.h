@@ -10,31 +10,26 @@
 #include "chart/ChartElements.h"
 #include "chart/ChartSeries.h"
 
-enum TSeriesPointerStyle { psRectangle, psCircle };
-
-// The marker drawn at each point.
-class TSeriesPointer : public TChartElement {
+// Settings that are shown or hidden and drawn in one of several styles; the
+// first style is the default.
+template <class TStyle>
+class TStyledElement : public TChartElement {
  public:
   using TChartElement::TChartElement;
-  TSeriesPointerStyle Style() const { return FStyle; }
-  void SetStyle(TSeriesPointerStyle Value) { Assign(FStyle, Value); }
+  TStyle Style() const { return FStyle; }
+  void SetStyle(TStyle Value) { Assign(FStyle, Value); }
 
  private:
-  TSeriesPointerStyle FStyle = psRectangle;
+  TStyle FStyle{};
 };
+
+enum TSeriesPointerStyle { psRectangle, psCircle };
+// The marker drawn at each point.
+using TSeriesPointer = TStyledElement<TSeriesPointerStyle>;
 
 enum TSeriesMarksStyle { smsValue, smsLabel };
-
 // The text drawn above each point: its Y value or its label.
-class TSeriesMarks : public TChartElement {
- public:
-  using TChartElement::TChartElement;
-  TSeriesMarksStyle Style() const { return FStyle; }
-  void SetStyle(TSeriesMarksStyle Value) { Assign(FStyle, Value); }
-
- private:
-  TSeriesMarksStyle FStyle = smsLabel;
-};
+using TSeriesMarks = TStyledElement<TSeriesMarksStyle>;
 
 class TLineSeries : public TChartSeries {
  public:

@@ -10,14 +10,16 @@
 #include "chart/Chart.h"
 #include "chart/LineSeries.h"
 
-// The one application object a program that draws needs; made on first use.
+// The one application object a program that draws needs; made on first use. It
+// is never freed: at process end Qt's own globals may already be gone.
 inline void EnsureApplication() {
   static int Argc = 1;
   static char Name[] = "quorvel-chart";
   static char* Argv[] = {Name, nullptr};
   if (QApplication::instance() != nullptr) return;
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication Application(Argc, Argv);
+  static const QApplication* const Application = new QApplication(Argc, Argv);
+  (void)Application;
 }
 
 // A base that makes sure of the application before any widget member is made.
