@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   g++ make cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev
+  qt6-base-dev
   clang libclang-rt-14-dev
   iproute2 util-linux mount netbase
 )
