@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   iproute2 util-linux mount netbase
+  binutils-mingw-w64-x86-64
 )
 
 missing=()
