@@ -42,7 +42,9 @@ bool TMemoryImage::ReadAt(std::uint64_t Offset, std::size_t Length, std::uint8_t
 }
 
 TImageFile::TImageFile(const char* Path) {
-  FDescriptor = open(Path, O_RDONLY | O_CLOEXEC);
+  // Not blocking on the open keeps a named pipe from stalling the reader
+  // until someone writes to it; it is then refused as no regular file.
+  FDescriptor = open(Path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   struct stat Status {};
   if (FDescriptor < 0) {
     FError = OpenErrorCode(errno);

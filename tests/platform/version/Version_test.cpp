@@ -1,6 +1,7 @@
 #include "platform/version/Version.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <string>
@@ -120,6 +121,8 @@ TEST(Version, FilesWithoutVersionInformationGiveSizeZeroAndTheReason) {
   EXPECT_EQ(TVersionInfo(Folder.Path("missing")).Error, ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(TVersionInfo(Empty + "/inside").Error, ERROR_PATH_NOT_FOUND);
   EXPECT_EQ(TVersionInfo(Folder.Path("")).Error, ERROR_ACCESS_DENIED);  // a folder
+  ASSERT_EQ(mkfifo(Folder.Path("pipe").c_str(), 0600), 0);
+  EXPECT_EQ(TVersionInfo(Folder.Path("pipe")).Error, ERROR_ACCESS_DENIED);  // and no waiting
   EXPECT_EQ(TVersionInfo(Empty).Error, ERROR_BAD_FORMAT);
   EXPECT_EQ(TVersionInfo("/proc/self/exe").Error, ERROR_RESOURCE_TYPE_NOT_FOUND);
   EXPECT_EQ(GetFileVersionInfoSizeA(nullptr, nullptr), 0u);
