@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev
   clang libclang-rt-14-dev
   iproute2 util-linux mount netbase
+  binutils-mingw-w64-x86-64
 )
 
 missing=()

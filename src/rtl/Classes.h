@@ -2,8 +2,14 @@
 // that is freed leaves its owner's list.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
+
+class TComponent;
+
+// The plain notification event: the sender only.
+using TNotifyEvent = std::function<void(TComponent* Sender)>;
 
 class TComponent {
  public:

@@ -22,7 +22,8 @@ TEST(SystemMessage, KnownCodesEndWithFullStopAndLineBreak) {
   EXPECT_EQ(SystemText(10060), "Connection timed out.\r\n");
   EXPECT_EQ(SystemText(10093),
             "Socket start-up has not been called successfully, or it has been cleaned up.\r\n");
-  for (DWORD Code : {2u, 5u, 127u, 193u, 10013u, 10065u, 11001u, 11004u})
+  for (DWORD Code : {2u, 3u, 5u, 11u, 13u, 30u, 87u, 127u, 193u, 1812u, 1813u, 1814u, 10013u,
+                     10065u, 11001u, 11004u})
     EXPECT_TRUE(SystemText(Code).ends_with(".\r\n")) << Code;
 }
 
