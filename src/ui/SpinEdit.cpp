@@ -15,7 +15,7 @@ namespace {
 constexpr int RepeatDelayMs = 400;
 constexpr int RepeatPeriodMs = 100;
 
-// What typing may enter; control characters (backspace, the editing shortcuts)
+// What typing may enter; control characters (backspace, escape)
 // pass too. Pasted text is not filtered.
 bool IsTypeable(QChar Char) {
   return (Char >= u'0' && Char <= u'9') || Char == u'+' || Char == u'-' ||
