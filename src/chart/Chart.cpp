@@ -17,7 +17,7 @@ constexpr double ToolTipRadius = 8;
 
 }  // namespace
 
-TChart::TChart(TComponent* AOwner, QWidget* AParent) : QWidget(AParent), TComponent(AOwner) {
+TChart::TChart(TComponent* AOwner, QWidget* AParent) : QWidget(AParent), TControl(AOwner, this) {
   InstallChartAccessibility();
   setAttribute(Qt::WA_OpaquePaintEvent);
 }

@@ -9,11 +9,11 @@
 #include "chart/ChartAxis.h"
 #include "chart/ChartElements.h"
 #include "chart/ChartMap.h"
-#include "rtl/Classes.h"
+#include "ui/Control.h"
 
 class TChartSeries;
 
-class TChart : public QWidget, public TComponent {
+class TChart : public QWidget, public TControl {
  public:
   explicit TChart(TComponent* AOwner, QWidget* AParent = nullptr);
   ~TChart() override;

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "chart/Graphics.h"
+#include "ui/Graphics.h"
 
 class TChartElement {
  public:

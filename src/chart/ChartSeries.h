@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "chart/ChartValueList.h"
-#include "chart/Graphics.h"
+#include "ui/Graphics.h"
 #include "rtl/Classes.h"
 
 class QPainter;

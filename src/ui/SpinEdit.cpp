@@ -29,7 +29,7 @@ bool IsEnter(const QKeyEvent* Event) {
 }  // namespace
 
 TSpinEdit::TSpinEdit(TComponent* AOwner, QWidget* AParent)
-    : QAbstractSpinBox(AParent), TComponent(AOwner) {
+    : QAbstractSpinBox(AParent), TControl(AOwner, this) {
   lineEdit()->setText(QStringLiteral("0"));
   // A coarse timer may fire up to 5% early; the repeat delays are exact.
   FRepeatTimer.setTimerType(Qt::PreciseTimer);

@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <string>
 
-#include "rtl/Classes.h"
+#include "ui/Control.h"
 
-class TSpinEdit : public QAbstractSpinBox, public TComponent {
+class TSpinEdit : public QAbstractSpinBox, public TControl {
  public:
   explicit TSpinEdit(TComponent* AOwner, QWidget* AParent = nullptr);
 

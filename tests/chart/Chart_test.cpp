@@ -156,7 +156,7 @@ TEST_F(TChartView, AccessibleInterfaceNamesTheChartAndDescribesItsPoints) {
 }
 
 TEST(ChartOwnership, EitherTheOwnerOrTheParentWidgetMayFreeTheChart) {
-  EnsureApplication();
+  StartOffscreenApplication();
   {
     auto Parent = std::make_unique<QWidget>();
     TComponent Owner(nullptr);
@@ -172,7 +172,7 @@ TEST(ChartOwnership, EitherTheOwnerOrTheParentWidgetMayFreeTheChart) {
 }
 
 TEST(ChartOwnership, SeriesAndChartMayBeFreedInEitherOrder) {
-  EnsureApplication();
+  StartOffscreenApplication();
   TComponent Owner(nullptr);
   auto* Chart = new TChart(&Owner);
   auto* Series = new TLineSeries(&Owner);

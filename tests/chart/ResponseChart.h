@@ -3,29 +3,12 @@
 // chart's tests and benchmark.
 #pragma once
 
-#include <QApplication>
 #include <QImage>
 
 #include "chart/AverageFunction.h"
 #include "chart/Chart.h"
 #include "chart/LineSeries.h"
-
-// The one application object a program that draws needs; made on first use. It
-// is never freed: at process end Qt's own globals may already be gone.
-inline void EnsureApplication() {
-  static int Argc = 1;
-  static char Name[] = "quorvel-chart";
-  static char* Argv[] = {Name, nullptr};
-  if (QApplication::instance() != nullptr) return;
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static const QApplication* const Application = new QApplication(Argc, Argv);
-  (void)Application;
-}
-
-// A base that makes sure of the application before any widget member is made.
-struct TOffscreenApplication {
-  TOffscreenApplication() { EnsureApplication(); }
-};
+#include "support/OffscreenApplication.h"
 
 struct TResponseChart : TOffscreenApplication {
   TResponseChart() {

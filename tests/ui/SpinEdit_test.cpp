@@ -11,20 +11,10 @@
 #include <climits>
 #include <memory>
 
+#include "support/OffscreenApplication.h"
 #include "ui/MessageBeep.h"
 
 namespace {
-
-// Widgets need the one application object of the process; it lives until exit,
-// since Qt's own globals may be gone before static destructors run.
-void StartOffscreenApplication() {
-  if (QApplication::instance() != nullptr) return;
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int Argc = 1;
-  static char Program[] = "quorvel-ui";
-  static char* Argv[] = {Program, nullptr};
-  new QApplication(Argc, Argv);
-}
 
 // The time-out field of the main window, beside a widget that can take the focus,
 // in an active window; beeps are counted instead of sounded.

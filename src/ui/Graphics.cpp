@@ -1,4 +1,4 @@
-#include "chart/Graphics.h"
+#include "ui/Graphics.h"
 
 #include <array>
 

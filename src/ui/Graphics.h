@@ -1,11 +1,12 @@
-// Colours as the chart's settings name them: 0x00BBGGRR values, the system's
-// button-face colour, the marker for "the series' own colour", and the palette
-// that colours points by their index.
+// Colours as the window's and the chart's settings name them: 0x00BBGGRR values,
+// the system's button-face colour, the marker for "the series' own colour", the
+// palette that colours points by their index; and the styles of a font.
 #pragma once
 
 #include <QColor>
 #include <QPalette>
 #include <cstdint>
+#include <initializer_list>
 
 using TColor = std::uint32_t;
 
@@ -35,3 +36,25 @@ QColor ToQColor(TColor Color, const QPalette& Palette);
 
 // The colour of the point at Index in a series that colours each point.
 TColor PaletteColor(int Index);
+
+enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+
+// A set of font styles; the empty set is the plain style.
+class TFontStyles {
+ public:
+  TFontStyles() = default;
+  TFontStyles(std::initializer_list<TFontStyle> Styles) {
+    for (const TFontStyle Style : Styles) FBits |= Bit(Style);
+  }
+  bool Contains(TFontStyle Style) const { return (FBits & Bit(Style)) != 0; }
+  TFontStyles With(TFontStyle Style) const {
+    TFontStyles Result = *this;
+    Result.FBits |= Bit(Style);
+    return Result;
+  }
+  bool operator==(const TFontStyles&) const = default;
+
+ private:
+  static unsigned Bit(TFontStyle Style) { return 1U << static_cast<unsigned>(Style); }
+  unsigned FBits = 0;
+};

@@ -1,0 +1,41 @@
+// The layout that a parent gives its aligned controls: top and bottom ones span
+// its width and keep their heights, left and right ones span what is left of its
+// height and keep their widths, and the client-aligned one fills the rest.
+// Hidden controls take no room. The parent's minimum width is the widest minimum
+// of the controls that span its width.
+#pragma once
+
+#include <QLayout>
+#include <vector>
+
+#include "ui/Control.h"
+
+class TAlignLayout : public QLayout {
+ public:
+  explicit TAlignLayout(QWidget* Parent);
+  ~TAlignLayout() override;
+
+  // The layout of Parent, made on first use.
+  static TAlignLayout* Of(QWidget* Parent);
+
+  // Adds Widget at the inner end of the stack of its side, or moves it there.
+  void Place(QWidget* Widget, TAlign Align);
+  void Remove(QWidget* Widget);
+  // Lays the controls out again now.
+  void Realign();
+
+  void addItem(QLayoutItem* Item) override;
+  QLayoutItem* itemAt(int Index) const override;
+  QLayoutItem* takeAt(int Index) override;
+  int count() const override { return static_cast<int>(FEntries.size()); }
+  QSize sizeHint() const override;
+  QSize minimumSize() const override;
+  void setGeometry(const QRect& Rect) override;
+
+ private:
+  struct TEntry {
+    QLayoutItem* Item;
+    TAlign Align;
+  };
+  std::vector<TEntry> FEntries;
+};

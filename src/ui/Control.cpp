@@ -1,0 +1,98 @@
+#include "ui/Control.h"
+
+#include "ui/AlignLayout.h"
+
+QCursor ToQCursor(TCursor Cursor) {
+  switch (Cursor) {
+    case crIBeam:
+      return Qt::IBeamCursor;
+    case crHourGlass:
+      return Qt::WaitCursor;
+    case crHSplit:
+      return Qt::SplitHCursor;
+    case crVSplit:
+      return Qt::SplitVCursor;
+    case crHandPoint:
+      return Qt::PointingHandCursor;
+    default:
+      return Qt::ArrowCursor;
+  }
+}
+
+TControl::TControl(TComponent* AOwner, QWidget* Self) : TComponent(AOwner), FWidget(Self) {}
+
+TControl::~TControl() {
+  if (FAlign != alNone && FWidget->parentWidget() != nullptr)
+    if (auto* Layout = dynamic_cast<TAlignLayout*>(FWidget->parentWidget()->layout()))
+      Layout->Remove(FWidget);
+}
+
+void TControl::SetAlign(TAlign Value) {
+  if (Value == FAlign) return;
+  QWidget* const Parent = FWidget->parentWidget();
+  FAlign = Value;
+  if (Parent == nullptr) return;
+  if (Value == alNone)
+    TAlignLayout::Of(Parent)->Remove(FWidget);
+  else
+    TAlignLayout::Of(Parent)->Place(FWidget, Value);
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  FWidget->setGeometry(ALeft, ATop, std::max(AWidth, 0), std::max(AHeight, 0));
+  if (FAlign != alNone && FWidget->parentWidget() != nullptr)
+    TAlignLayout::Of(FWidget->parentWidget())->Realign();
+}
+
+void TControl::SetMinWidth(int Value) {
+  FWidget->setMinimumWidth(Value);
+  if (FAlign != alNone && FWidget->parentWidget() != nullptr)
+    TAlignLayout::Of(FWidget->parentWidget())->Realign();
+}
+
+void TControl::SetCursor(TCursor Value) {
+  FCursor = Value;
+  if (Value == crDefault)
+    FWidget->unsetCursor();
+  else
+    FWidget->setCursor(ToQCursor(Value));
+}
+
+TFontStyles TControl::FontStyle() const {
+  const QFont Font = FWidget->font();
+  TFontStyles Result;
+  if (Font.bold()) Result = Result.With(fsBold);
+  if (Font.italic()) Result = Result.With(fsItalic);
+  if (Font.underline()) Result = Result.With(fsUnderline);
+  if (Font.strikeOut()) Result = Result.With(fsStrikeOut);
+  return Result;
+}
+
+void TControl::SetFontStyle(TFontStyles Value) {
+  QFont Font = FWidget->font();
+  Font.setBold(Value.Contains(fsBold));
+  Font.setItalic(Value.Contains(fsItalic));
+  Font.setUnderline(Value.Contains(fsUnderline));
+  Font.setStrikeOut(Value.Contains(fsStrikeOut));
+  FWidget->setFont(Font);
+}
+
+void TControl::SetFontColor(TColor Value) {
+  QPalette Palette = FWidget->palette();
+  const QColor Color = ToQColor(Value, Palette);
+  Palette.setColor(QPalette::WindowText, Color);
+  Palette.setColor(QPalette::Text, Color);
+  Palette.setColor(QPalette::ButtonText, Color);
+  FWidget->setPalette(Palette);
+}
+
+void TControl::SetColor(TColor Value) {
+  QPalette Palette = FWidget->palette();
+  Palette.setColor(QPalette::Window, ToQColor(Value, Palette));
+  FWidget->setPalette(Palette);
+  FWidget->setAutoFillBackground(true);
+}
+
+TControl* ControlOf(const QWidget* Widget) {
+  return dynamic_cast<TControl*>(const_cast<QWidget*>(Widget));
+}

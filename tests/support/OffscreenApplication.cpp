@@ -1,0 +1,16 @@
+#include "support/OffscreenApplication.h"
+
+#include <QApplication>
+
+void StartOffscreenApplication() {
+  if (QApplication::instance() != nullptr) return;
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int Argc = 1;
+  static char Program[] = "quorvel-test";
+  static char* Argv[] = {Program, nullptr};
+  new QApplication(Argc, Argv);
+}
+
+// The font library that Qt loads for text keeps a few blocks it never frees;
+// the leak checker of sanitized builds is told to let them be, and nothing else.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
