@@ -54,10 +54,16 @@ void TForm::SetClientSize(int AWidth, int AHeight) { resize(AWidth, AHeight); }
 void TForm::Show() { show(); }
 
 void TForm::ApplyTabOrder() {
-  std::vector<QWidget*> Chain;
+  // The chain starts at the form, so the first control is the one that a new
+  // window focuses first. Qt links only widgets that take the focus, so the
+  // form takes it while its link is made.
+  std::vector<QWidget*> Chain{this};
   CollectFocusChain(this, Chain);
+  const Qt::FocusPolicy Policy = focusPolicy();
+  setFocusPolicy(Qt::TabFocus);
   for (std::size_t Index = 1; Index < Chain.size(); ++Index)
     QWidget::setTabOrder(Chain[Index - 1], Chain[Index]);
+  setFocusPolicy(Policy);
 }
 
 void TForm::DoCreate() { CallEvent(OnCreate, this); }
