@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QHBoxLayout>
-#include <QTest>
 #include <array>
 #include <memory>
 
@@ -64,16 +63,6 @@ TEST_F(TDesignedWindow, PlacesTheDesignedTreeBeforeTheWindowIsShown) {
   EXPECT_EQ(Bounds(Splitter), (TBounds{0, 282, 574, 4}));
   EXPECT_EQ(Bounds(Panel2), (TBounds{0, 286, 574, 150}));
   EXPECT_EQ(Bounds(StatusBar), (TBounds{0, 436, 574, 19}));
-  ExpectDesignedBottomHalf();
-}
-
-TEST_F(TDesignedWindow, KeepsTheDesignedPlacesWhenShown) {
-  Form->Show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
-  EXPECT_EQ(Form->ClientWidth(), 574);
-  EXPECT_EQ(Form->ClientHeight(), 455);
-  EXPECT_EQ(Bounds(Pages), (TBounds{0, 66, 574, 216}));
-  EXPECT_EQ(Bounds(Panel2), (TBounds{0, 286, 574, 150}));
   ExpectDesignedBottomHalf();
 }
 

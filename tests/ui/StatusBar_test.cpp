@@ -54,16 +54,6 @@ TEST_F(TWindowStatusBar, ShowsTheSizeGripInItsBottomRightCorner) {
   EXPECT_FALSE(Grip()->isVisible());
 }
 
-TEST_F(TWindowStatusBar, DraggingTheGripResizesTheWindow) {
-  const QPoint Start = Grip()->rect().center();
-  QTest::mousePress(Grip(), Qt::LeftButton, {}, Start);
-  QTest::mouseMove(Grip(), Start + QPoint(40, 30));
-  QTest::mouseRelease(Grip(), Qt::LeftButton, {}, Start + QPoint(40, 30));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return Form->ClientWidth() == 614; }, 2000));
-  EXPECT_EQ(Form->ClientHeight(), 485);
-  EXPECT_EQ(StatusBar->geometry(), QRect(0, 466, 614, 19));
-}
-
 TEST_F(TWindowStatusBar, HoldsNothingButTheGripAndShowsOnlyTheFace) {
   EXPECT_EQ(StatusBar->findChildren<QWidget*>(), QList<QWidget*>{Grip()});
   StatusBar->SetSizeGrip(false);
