@@ -1,5 +1,6 @@
 #include "ui/AlignLayout.h"
 
+#include <QEvent>
 #include <algorithm>
 
 #include "rtl/SysUtils.h"
@@ -7,12 +8,19 @@
 namespace {
 
 // The narrowest a control spanning its parent's width may be: its own minimum,
-// or that of the controls aligned inside it.
+// or that of the controls aligned inside it plus its frame.
 int MinimumWidthOf(const QWidget* Widget) {
   int Result = Widget->minimumWidth();
   if (const auto* Inner = dynamic_cast<const TAlignLayout*>(Widget->layout()))
-    Result = std::max(Result, Inner->minimumSize().width());
+    Result = std::max(Result, Inner->totalMinimumSize().width());
   return Result;
+}
+
+// A control that is not on the screen hears of no resize, so the controls
+// aligned inside it are laid out again by hand.
+void RealignInside(const QWidget* Widget) {
+  if (Widget->isVisible()) return;
+  if (auto* Inner = dynamic_cast<TAlignLayout*>(Widget->layout())) Inner->Realign();
 }
 
 }  // namespace
@@ -35,18 +43,25 @@ TAlignLayout* TAlignLayout::Of(QWidget* Parent) {
 }
 
 void TAlignLayout::Place(QWidget* Widget, TAlign Align) {
-  Remove(Widget);
+  Forget(Widget);
   FEntries.push_back({new QWidgetItem(Widget), Align});
+  Widget->installEventFilter(this);
   Realign();
 }
 
 void TAlignLayout::Remove(QWidget* Widget) {
-  const auto Found = std::find_if(FEntries.begin(), FEntries.end(),
-                                  [Widget](const TEntry& Entry) { return Entry.Item->widget() == Widget; });
-  if (Found == FEntries.end()) return;
+  if (Forget(Widget)) Realign();
+}
+
+bool TAlignLayout::Forget(QWidget* Widget) {
+  const auto Found = std::find_if(FEntries.begin(), FEntries.end(), [Widget](const TEntry& Entry) {
+    return Entry.Item->widget() == Widget;
+  });
+  if (Found == FEntries.end()) return false;
+  Widget->removeEventFilter(this);
   delete Found->Item;
   FEntries.erase(Found);
-  invalidate();
+  return true;
 }
 
 void TAlignLayout::Realign() {
@@ -67,7 +82,15 @@ QLayoutItem* TAlignLayout::takeAt(int Index) {
   if (Index < 0 || Index >= count()) return nullptr;
   QLayoutItem* const Item = FEntries[static_cast<std::size_t>(Index)].Item;
   FEntries.erase(FEntries.begin() + Index);
+  if (QWidget* const Widget = Item->widget()) Widget->removeEventFilter(this);
   return Item;
+}
+
+bool TAlignLayout::eventFilter(QObject* Watched, QEvent* Event) {
+  // Qt lays a parent out again only on its next turn of the event loop, and
+  // not at all while the parent is not shown; alignment follows at once.
+  if (Event->type() == QEvent::ShowToParent || Event->type() == QEvent::HideToParent) Realign();
+  return QLayout::eventFilter(Watched, Event);
 }
 
 QSize TAlignLayout::sizeHint() const { return minimumSize(); }
@@ -104,7 +127,8 @@ void TAlignLayout::setGeometry(const QRect& Rect) {
           break;
         case alBottom:
           Bottom -= Widget->height();
-          Widget->setGeometry(Left, Bottom, std::max(Width, MinimumWidthOf(Widget)), Widget->height());
+          Widget->setGeometry(Left, Bottom, std::max(Width, MinimumWidthOf(Widget)),
+                              Widget->height());
           break;
         case alLeft:
           Widget->setGeometry(Left, Top, Widget->width(), Height);
@@ -118,6 +142,7 @@ void TAlignLayout::setGeometry(const QRect& Rect) {
           Widget->setGeometry(Left, Top, std::max(Width, MinimumWidthOf(Widget)), Height);
           break;
       }
+      RealignInside(Widget);
     }
   }
 }

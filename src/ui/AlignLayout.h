@@ -2,7 +2,10 @@
 // its width and keep their heights, left and right ones span what is left of its
 // height and keep their widths, and the client-aligned one fills the rest.
 // Hidden controls take no room. The parent's minimum width is the widest minimum
-// of the controls that span its width.
+// of the controls that span its width (a control holding aligned controls is
+// as wide as their minimum and its frame). Aligning, realigning, freeing and
+// showing or hiding a control lays the others out at once; a parent resized
+// before it is first shown is laid out when it is shown.
 #pragma once
 
 #include <QLayout>
@@ -20,9 +23,12 @@ class TAlignLayout : public QLayout {
 
   // Adds Widget at the inner end of the stack of its side, or moves it there.
   void Place(QWidget* Widget, TAlign Align);
+  // Leaves Widget where it is and gives its room to the others.
   void Remove(QWidget* Widget);
   // Lays the controls out again now.
   void Realign();
+
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
 
   void addItem(QLayoutItem* Item) override;
   QLayoutItem* itemAt(int Index) const override;
@@ -33,6 +39,9 @@ class TAlignLayout : public QLayout {
   void setGeometry(const QRect& Rect) override;
 
  private:
+  // Drops Widget's entry; false when it had none.
+  bool Forget(QWidget* Widget);
+
   struct TEntry {
     QLayoutItem* Item;
     TAlign Align;
