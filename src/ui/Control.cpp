@@ -29,13 +29,15 @@ TControl::~TControl() {
 
 void TControl::SetAlign(TAlign Value) {
   if (Value == FAlign) return;
-  QWidget* const Parent = FWidget->parentWidget();
+  // A parent that refuses alignment leaves the control as it was.
+  if (QWidget* const Parent = FWidget->parentWidget()) {
+    TAlignLayout* const Layout = TAlignLayout::Of(Parent);
+    if (Value == alNone)
+      Layout->Remove(FWidget);
+    else
+      Layout->Place(FWidget, Value);
+  }
   FAlign = Value;
-  if (Parent == nullptr) return;
-  if (Value == alNone)
-    TAlignLayout::Of(Parent)->Remove(FWidget);
-  else
-    TAlignLayout::Of(Parent)->Place(FWidget, Value);
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/AlignLayout.h"
 #include "ui/Application.h"
 
 namespace {
@@ -49,7 +50,11 @@ void TForm::SetCaption(const std::string& Value) { setWindowTitle(QString::fromL
 
 void TForm::SetPosition(int ALeft, int ATop) { move(ALeft, ATop); }
 
-void TForm::SetClientSize(int AWidth, int AHeight) { resize(AWidth, AHeight); }
+void TForm::SetClientSize(int AWidth, int AHeight) {
+  resize(AWidth, AHeight);
+  // A hidden window hears of no resize; its controls follow the new size now.
+  if (auto* Layout = dynamic_cast<TAlignLayout*>(layout())) Layout->Realign();
+}
 
 void TForm::Show() { show(); }
 

@@ -205,4 +205,5 @@ TEST(AlignLayout, AParentWithAnotherLayoutRefusesAlignment) {
   TComponent Owner(nullptr);
   TPanel Panel(&Owner, &Parent);
   EXPECT_THROW(Panel.SetAlign(alTop), Exception);
+  EXPECT_EQ(Panel.Align(), alNone);
 }
