@@ -3,14 +3,13 @@
 #include <QByteArrayView>
 #include <QPainter>
 #include <climits>
+#include <cstdlib>
 
 namespace {
 
 constexpr std::size_t FileHeaderSize = 14;
 constexpr std::uint32_t InfoHeaderSize = 40;
 constexpr std::uint32_t BI_RGB = 0;
-constexpr std::uint32_t BI_RLE8 = 1;
-constexpr std::uint32_t BI_RLE4 = 2;
 constexpr std::uint32_t BI_BITFIELDS = 3;
 
 std::uint32_t Le16(std::span<const std::uint8_t> Bytes, std::size_t At) {
@@ -34,10 +33,10 @@ bool IsWholeBitmap(std::span<const std::uint8_t> Bytes) {
   const std::uint32_t Planes = Le16(Bytes, 26);
   const std::uint32_t BitsPerPixel = Le16(Bytes, 28);
   const std::uint32_t Compression = Le32(Bytes, 30);
-  const std::uint64_t ImageSize = Le32(Bytes, 34);
   const std::uint64_t ColoursUsed = Le32(Bytes, 46);
-  if (HeaderSize < InfoHeaderSize || Width <= 0 || Height == 0 || Height == INT32_MIN ||
-      Planes != 1)
+  const bool Masked = Compression == BI_BITFIELDS && (BitsPerPixel == 16 || BitsPerPixel == 32);
+  if (HeaderSize < InfoHeaderSize || Width <= 0 || Height == 0 || Planes != 1 ||
+      (Compression != BI_RGB && !Masked))
     return false;
 
   std::uint64_t TableSize = 0;
@@ -56,23 +55,12 @@ bool IsWholeBitmap(std::span<const std::uint8_t> Bytes) {
       return false;
   }
   // The three channel masks follow a 40-byte header; longer headers hold them.
-  if (Compression == BI_BITFIELDS && HeaderSize == InfoHeaderSize) TableSize = 12;
-  if (PixelOffset < FileHeaderSize + HeaderSize + TableSize) return false;
-
-  std::uint64_t PixelBytes = 0;
-  if (Compression == BI_RGB ||
-      (Compression == BI_BITFIELDS && (BitsPerPixel == 16 || BitsPerPixel == 32))) {
-    const std::uint64_t Stride = (static_cast<std::uint64_t>(Width) * BitsPerPixel + 31) / 32 * 4;
-    PixelBytes = Stride * static_cast<std::uint64_t>(Height < 0 ? -std::int64_t{Height} : Height);
-  } else if ((Compression == BI_RLE8 && BitsPerPixel == 8) ||
-             (Compression == BI_RLE4 && BitsPerPixel == 4)) {
-    // Coded rows are stored bottom-up only, and their length is in the header.
-    if (Height < 0 || ImageSize == 0) return false;
-    PixelBytes = ImageSize;
-  } else {
-    return false;
-  }
-  return PixelOffset + PixelBytes <= Bytes.size();
+  if (Masked && HeaderSize == InfoHeaderSize) TableSize = 12;
+  const std::uint64_t Stride = (static_cast<std::uint64_t>(Width) * BitsPerPixel + 31) / 32 * 4;
+  const std::uint64_t PixelBytes =
+      Stride * static_cast<std::uint64_t>(std::abs(std::int64_t{Height}));
+  return PixelOffset >= FileHeaderSize + HeaderSize + TableSize &&
+         PixelOffset + PixelBytes <= Bytes.size();
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ class TImage : public QWidget, public TControl {
   // The picture last loaded; a null image before the first.
   const QImage& Picture() const { return FPicture; }
   // Reads a bitmap file ("BM", a Windows information header of 40 bytes or
-  // more, 1 to 32 bits per pixel, uncompressed, run-length or bit-field coded).
+  // more, 1 to 32 bits per pixel, rows uncompressed or with channel masks).
   // Bytes that are not one, or are cut short, raise EInvalidGraphic and leave
   // the picture as it was.
   void LoadPicture(std::span<const std::uint8_t> Dib);
