@@ -40,12 +40,6 @@ TEST_F(TSettingBox, AUserClickTogglesItAndRunsOnClick) {
 }
 
 TEST_F(TSettingBox, SetCheckedRunsOnClickOnlyWhenItChangesTheState) {
-  Box->SetChecked(false);
-  EXPECT_EQ(Clicks, 0);
-  Box->SetChecked(true);
-  EXPECT_EQ(Clicks, 1);
-  Box->SetChecked(true);
-  EXPECT_EQ(Clicks, 1);
-  Box->SetChecked(false);
+  for (const bool Value : {false, true, true, false}) Box->SetChecked(Value);
   EXPECT_EQ(Clicks, 2);
 }

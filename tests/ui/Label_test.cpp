@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 #include "support/OffscreenApplication.h"
@@ -58,17 +59,15 @@ TEST_F(TLinkLabel, TheMouseComingInAndGoingOutRunsTheHandlers) {
   EXPECT_EQ(Label->FontStyle(), TFontStyles{});
 }
 
-TEST_F(TLinkLabel, AClickRunsOnClickOnce) {
+TEST_F(TLinkLabel, ALeftClickOnTheLabelRunsOnClickOnce) {
   QTest::mouseMove(Label, Label->rect().center());
   QTest::mouseClick(Label, Qt::LeftButton, {}, Label->rect().center());
   EXPECT_EQ(Events, (std::vector<std::string>{"enter", "click"}));
-}
-
-TEST_F(TLinkLabel, AReleaseAwayFromTheLabelIsNoClick) {
+  // Released away from the label, or with another button: no click.
   QTest::mousePress(Label, Qt::LeftButton, {}, {2, 2});
   QTest::mouseRelease(Label, Qt::LeftButton, {}, {Label->width() + 20, 2});
   QTest::mouseClick(Label, Qt::RightButton, {}, {2, 2});
-  EXPECT_EQ(std::count(Events.begin(), Events.end(), "click"), 0);
+  EXPECT_EQ(std::count(Events.begin(), Events.end(), "click"), 1);
 }
 
 TEST_F(TLinkLabel, AutoSizeFitsTheTextWheneverTheCaptionOrFontChanges) {
@@ -103,12 +102,4 @@ TEST_F(TLinkLabel, CaptionsAreShownAsTheyAre) {
   QAccessibleInterface* const Interface = QAccessible::queryAccessibleInterface(Label);
   ASSERT_NE(Interface, nullptr);
   EXPECT_EQ(Interface->text(QAccessible::Name).toStdString(), Caption);
-}
-
-TEST_F(TLinkLabel, ATransparentLabelLetsItsParentShowUntilItIsColoured) {
-  Label->SetTransparent(true);
-  EXPECT_FALSE(Label->autoFillBackground());
-  Label->SetColor(clWhite);
-  EXPECT_FALSE(Label->Transparent());
-  EXPECT_TRUE(Label->autoFillBackground());
 }

@@ -89,10 +89,3 @@ TEST_F(TMainNotebook, AClientAlignedControlFillsItsSheetOnAnyPage) {
   EXPECT_LT(Settings->width(), 360);
   EXPECT_EQ(Filling->geometry(), Settings->rect());
 }
-
-TEST_F(TMainNotebook, ASheetFreedByItsOwnerLeavesThePageControl) {
-  delete Notebook->Pages(1);
-  ASSERT_EQ(Notebook->PageCount(), 3);
-  EXPECT_EQ(Notebook->Pages(1)->Caption(), "Setings");
-  EXPECT_EQ(Form.ComponentCount(), 4);
-}
