@@ -1,20 +1,20 @@
-// The program's start. The window is not built yet: this start brings up the
-// network stack as the window's echo client will, reports it, and ends.
+// The program's start and end: the application object, the main window made
+// with its components, the message loop until the window closes, then the
+// window destroyed and its components freed.
 #include <cstdio>
-#include <memory>
 
-#include "net/IdComponent.h"
-#include "rtl/SysUtils.h"
+#include "app/Unit1.h"
+#include "ui/Application.h"
 
-int main() {
+int main(int Argc, char** Argv) {
   try {
-    const auto Owner = std::make_unique<TComponent>(nullptr);
-    new TIdComponent(Owner.get());
-    std::printf("Quorvel: the network stack is up; Windows Sockets 2.2 started.\n");
-    std::printf("Quorvel: the window is not built yet, so there is nothing more to show.\n");
-    return 0;
-  } catch (const Exception& E) {
-    std::fprintf(stderr, "Quorvel: %s\n", E.Message().c_str());
+    TApplication App(Argc, Argv);
+    App.CreateForm(Form1);
+    App.Run();
+  } catch (const std::exception& E) {
+    // Only a window that cannot be built at all ends up here.
+    std::fprintf(stderr, "Quorvel: %s\n", E.what());
     return 1;
   }
+  return 0;
 }

@@ -59,8 +59,6 @@ class TChartGradient : public TChartElement {
   TColor FEndColor = clYellow;
 };
 
-enum TBrushStyle { bsSolid, bsClear };
-
 // A wall of the plotting box; a clear wall shows only its frame.
 class TChartWall : public TChartElement {
  public:

@@ -22,7 +22,8 @@ std::string CurrentExceptionMessage() {
 }
 
 std::string ExecutableTitle() {
-  return TitleFromExeName(QFileInfo(QCoreApplication::applicationFilePath()).fileName().toLocal8Bit().toStdString());
+  return TitleFromExeName(
+      QFileInfo(QCoreApplication::applicationFilePath()).fileName().toLocal8Bit().toStdString());
 }
 
 void ShowErrorBox(QWidget* Owner, const std::string& Message, const std::string& Title) {
@@ -55,7 +56,8 @@ void HandleException() {
 }
 
 TApplication::TApplication(int& Argc, char** Argv) : TComponent(nullptr) {
-  if (QApplication::instance() == nullptr) FOwnApplication = std::make_unique<QApplication>(Argc, Argv);
+  if (QApplication::instance() == nullptr)
+    FOwnApplication = std::make_unique<QApplication>(Argc, Argv);
   // The loop ends when the main form closes, not when the last box does.
   QApplication::setQuitOnLastWindowClosed(false);
   FTitle = ExecutableTitle();

@@ -24,7 +24,8 @@ QMessageBox::Icon IconOf(unsigned Flags) {
 
 }  // namespace
 
-int MessageBox(QWidget* Owner, const std::string& Text, const std::string& Caption, unsigned Flags) {
+int MessageBox(QWidget* Owner, const std::string& Text, const std::string& Caption,
+               unsigned Flags) {
   if (Hook()) return Hook()(Text, Caption, Flags);
   QMessageBox Box(IconOf(Flags), QString::fromLocal8Bit(Caption), QString::fromLocal8Bit(Text),
                   QMessageBox::Ok, Owner);

@@ -16,8 +16,8 @@ std::vector<QWidget*> OrderedChildren(const QWidget* Parent) {
     auto* const Widget = qobject_cast<QWidget*>(Child);
     if (Widget == nullptr || Widget->isWindow()) continue;
     const TControl* const Control = ControlOf(Widget);
-    Ordered.emplace_back(Control != nullptr && Control->TabOrder() >= 0 ? Control->TabOrder() : INT_MAX,
-                         Widget);
+    Ordered.emplace_back(
+        Control != nullptr && Control->TabOrder() >= 0 ? Control->TabOrder() : INT_MAX, Widget);
   }
   std::stable_sort(Ordered.begin(), Ordered.end(),
                    [](const auto& A, const auto& B) { return A.first < B.first; });

@@ -37,6 +37,10 @@ QColor ToQColor(TColor Color, const QPalette& Palette);
 // The colour of the point at Index in a series that colours each point.
 TColor PaletteColor(int Index);
 
+// How a brush fills: bsClear leaves the inside unpainted, so what lies behind
+// shows through.
+enum TBrushStyle { bsSolid, bsClear };
+
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 
 // A set of font styles; the empty set is the plain style.

@@ -9,9 +9,6 @@
 // stSquare is the largest square centred in the control.
 enum TShapeType { stRectangle, stSquare };
 
-// bsClear leaves the inside unpainted, so what lies behind shows through.
-enum TBrushStyle { bsSolid, bsClear };
-
 struct TBrush {
   TColor Color = clWhite;
   TBrushStyle Style = bsSolid;

@@ -52,7 +52,10 @@ TEST(ApplicationTitle, IsTheFileNameCutAtItsFirstFullStopInLowerCaseAfterTheFirs
   EXPECT_EQ(TitleFromExeName("Quorvel.exe"), "Quorvel");
   EXPECT_EQ(TitleFromExeName("QUORVEL"), "Quorvel");
   EXPECT_EQ(TitleFromExeName("QK-Ping.Test.bin"), "Qk-ping");
-  EXPECT_EQ(TitleFromExeName("\xC3\x84" "BC\xC3\x96"), "\xC3\x84" "bc\xC3\xB6");
+  EXPECT_EQ(TitleFromExeName("\xC3\x84"
+                             "BC\xC3\x96"),
+            "\xC3\x84"
+            "bc\xC3\xB6");
 }
 
 TEST(ApplicationTitle, IsEmptyWhenTheNameStartsWithAFullStop) {

@@ -23,7 +23,8 @@ class TProbeEdit : public QLineEdit, public TControl {
 
 class TProbePanel : public QWidget, public TControl {
  public:
-  TProbePanel(TComponent* AOwner, QWidget* AParent, int ATabOrder) : QWidget(AParent), TControl(AOwner, this) {
+  TProbePanel(TComponent* AOwner, QWidget* AParent, int ATabOrder)
+      : QWidget(AParent), TControl(AOwner, this) {
     SetTabOrder(ATabOrder);
   }
 };

@@ -1,0 +1,311 @@
+#include "app/Unit1.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+#include "support/OffscreenApplication.h"
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+#include "ui/ShellApi.h"
+
+namespace {
+
+QRect BoundsOf(const TControl* Control) {
+  return {Control->Left(), Control->Top(), Control->Width(), Control->Height()};
+}
+
+// The main window as the program makes it, in an active window of the
+// offscreen platform; message boxes and the shell are answered here.
+struct MainWindowTest : testing::Test, TOffscreenApplication {
+  MainWindowTest() {
+    SetMessageBoxHook([this](const std::string& Text, const std::string&, unsigned) {
+      Boxes.push_back(Text);
+      return IDOK;
+    });
+    SetShellExecuteHook([this](const TShellRequest& Request) {
+      Requests.push_back(Request);
+      return std::intptr_t{42};
+    });
+    App->CreateForm(Form1);
+  }
+  ~MainWindowTest() override {
+    SetShellExecuteHook({});
+    SetMessageBoxHook({});
+  }
+
+  void ShowWindow() {
+    Form1->Show();
+    QApplication::setActiveWindow(Form1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
+  }
+
+  int Argc = 1;
+  char Program[16] = "quorvel";
+  char* Argv[2] = {Program, nullptr};
+  std::vector<std::string> Boxes;
+  std::vector<TShellRequest> Requests;
+  std::unique_ptr<TApplication> App = std::make_unique<TApplication>(Argc, Argv);
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, StacksTheAlignedControlsAsDesigned) {
+  EXPECT_EQ(Form1->Caption(), "QK Quorvel");
+  EXPECT_EQ(Form1->ClientWidth(), 574);
+  EXPECT_EQ(Form1->ClientHeight(), 455);
+  EXPECT_EQ(BoundsOf(Form1->Panel1), QRect(0, 0, 574, 66));
+  EXPECT_EQ(BoundsOf(Form1->PageControl1), QRect(0, 66, 574, 216));
+  EXPECT_EQ(BoundsOf(Form1->Splitter1), QRect(0, 282, 574, 4));
+  EXPECT_EQ(BoundsOf(Form1->Panel2), QRect(0, 286, 574, 150));
+  EXPECT_EQ(BoundsOf(Form1->StatusBar1), QRect(0, 436, 574, 19));
+  EXPECT_EQ(BoundsOf(Form1->Panel3), QRect(448, 1, 125, 148));
+  EXPECT_EQ(BoundsOf(Form1->Chart1), QRect(1, 1, 447, 148));
+  EXPECT_EQ(Form1->Splitter1->Cursor(), crVSplit);
+}
+
+TEST_F(MainWindowTest, ResizingGivesTheChangeToThePagesAndTheChart) {
+  ShowWindow();
+  Form1->resize(800, 600);
+  QApplication::processEvents();
+  EXPECT_EQ(BoundsOf(Form1->Panel1), QRect(0, 0, 800, 66));
+  EXPECT_EQ(BoundsOf(Form1->PageControl1), QRect(0, 66, 800, 361));
+  EXPECT_EQ(BoundsOf(Form1->Panel2), QRect(0, 431, 800, 150));
+  EXPECT_EQ(BoundsOf(Form1->Panel3), QRect(674, 1, 125, 148));
+  EXPECT_EQ(BoundsOf(Form1->Chart1), QRect(1, 1, 673, 148));
+  // The controls of the top panel stay where they were.
+  EXPECT_EQ(BoundsOf(Form1->BitBtnPing), QRect(456, 8, 113, 26));
+}
+
+TEST_F(MainWindowTest, CannotBeMadeNarrowerThanTheTopPanel) {
+  ShowWindow();
+  Form1->resize(400, 120);
+  QApplication::processEvents();
+  EXPECT_EQ(Form1->ClientWidth(), 574);
+  EXPECT_EQ(Form1->ClientHeight(), 120);
+}
+
+TEST_F(MainWindowTest, TopPanelHoldsTheDesignedControls) {
+  EXPECT_EQ(BoundsOf(Form1->Label1), QRect(5, 15, 100, 13));
+  EXPECT_EQ(Form1->Label1->Caption(), "Host adress:");
+  EXPECT_TRUE(Form1->Label1->FontStyle() == TFontStyles{fsBold});
+  EXPECT_EQ(BoundsOf(Form1->cbHost), QRect(112, 11, 337, 21));
+  EXPECT_EQ(Form1->cbHost->Text(), "172.16.0.1");
+  EXPECT_EQ(BoundsOf(Form1->BitBtnPing), QRect(456, 8, 113, 26));
+  EXPECT_EQ(Form1->BitBtnPing->Caption(), "Single Ping");
+  EXPECT_EQ(Form1->Label2->Caption(), "Receive Timeout:");
+  EXPECT_EQ(BoundsOf(Form1->speTimeout), QRect(111, 36, 66, 22));
+  EXPECT_EQ(Form1->Label3->Caption(), "Time to repeat:");
+  EXPECT_EQ(BoundsOf(Form1->speRepeat), QRect(365, 37, 61, 22));
+  EXPECT_EQ(Form1->Label4->Caption(), "[ms]");
+  EXPECT_EQ(BoundsOf(Form1->spbRepPing), QRect(456, 35, 113, 25));
+  EXPECT_EQ(Form1->spbRepPing->Caption(), "Start repeat Ping");
+  EXPECT_FALSE(Form1->spbRepPing->Down());
+}
+
+TEST_F(MainWindowTest, NumericFieldsHaveTheirDesignedRanges) {
+  const struct {
+    TSpinEdit* Field;
+    int Min, Max, Value;
+  } Fields[] = {{Form1->speTimeout, 100, 10000, 1000},
+                {Form1->speRepeat, 1000, 100000, 1000},
+                {Form1->speMaxLine, 10, 10000, 100},
+                {Form1->speMaxHosts, 5, 100, 10}};
+  for (const auto& F : Fields) {
+    EXPECT_EQ(F.Field->MinValue(), F.Min);
+    EXPECT_EQ(F.Field->MaxValue(), F.Max);
+    EXPECT_EQ(F.Field->Value(), F.Value);
+    EXPECT_EQ(F.Field->Increment(), 1);
+  }
+}
+
+TEST_F(MainWindowTest, KeyboardOrderRunsThroughTheTopPanelFirst) {
+  ShowWindow();
+  std::vector<QWidget*> Order;
+  for (QWidget* Widget = Form1->nextInFocusChain(); Widget != Form1 && Order.size() < 200;
+       Widget = Widget->nextInFocusChain())
+    if ((Widget->focusPolicy() & Qt::TabFocus) && Widget->focusProxy() == nullptr)
+      Order.push_back(Widget);
+  const auto Position = [&Order](QWidget* Widget) {
+    for (std::size_t Index = 0; Index < Order.size(); ++Index)
+      if (Order[Index] == Widget || Order[Index]->parentWidget() == Widget)
+        return static_cast<int>(Index);
+    return -1;
+  };
+  EXPECT_EQ(Position(Form1->BitBtnPing), 0);
+  EXPECT_LT(Position(Form1->BitBtnPing), Position(Form1->speTimeout));
+  EXPECT_LT(Position(Form1->speTimeout), Position(Form1->speRepeat));
+  EXPECT_LT(Position(Form1->speRepeat), Position(Form1->cbHost));
+  EXPECT_LT(Position(Form1->cbHost), Position(Form1->BitBtnClearData));
+  EXPECT_LT(Position(Form1->BitBtnClearData), Position(Form1->BitBtn1));
+  EXPECT_EQ(Position(Form1->spbRepPing), -1);
+}
+
+TEST_F(MainWindowTest, ShowsTheFirstPageAtStartAlthoughTheDesignKeepsTheAboutPage) {
+  ASSERT_EQ(Form1->PageControl1->PageCount(), 4);
+  EXPECT_EQ(Form1->PageControl1->Pages(0)->Caption(), "Ping information");
+  EXPECT_EQ(Form1->PageControl1->Pages(1)->Caption(), "Error logs");
+  EXPECT_EQ(Form1->PageControl1->Pages(2)->Caption(), "Setings");
+  EXPECT_EQ(Form1->PageControl1->Pages(3)->Caption(), "About");
+  EXPECT_EQ(Form1->PageControl1->ActivePage(), Form1->TabSheet1);
+  TForm1 Designed(nullptr);
+  EXPECT_EQ(Designed.PageControl1->ActivePage(), Designed.TabSheet4);
+}
+
+TEST_F(MainWindowTest, SettingsPageHoldsTheLimitsAndChartSwitches) {
+  EXPECT_EQ(BoundsOf(Form1->GroupBox2), QRect(6, 4, 180, 181));
+  EXPECT_EQ(Form1->GroupBox2->Caption(), " Data and Logs ");
+  EXPECT_EQ(BoundsOf(Form1->GroupBox1), QRect(190, 4, 180, 181));
+  EXPECT_EQ(Form1->GroupBox1->Caption(), " Graph ");
+  EXPECT_EQ(BoundsOf(Form1->GroupBox3), QRect(374, 4, 180, 181));
+  EXPECT_EQ(Form1->GroupBox3->Caption(), " Hosts and Ping  ");
+  EXPECT_EQ(Form1->Label5->Caption(), "Lines remember:");
+  EXPECT_EQ(BoundsOf(Form1->speMaxLine), QRect(35, 65, 102, 22));
+  EXPECT_EQ(Form1->chbErrLines->Caption(), "Linet for Errors");
+  EXPECT_FALSE(Form1->chbErrLines->Checked());
+  EXPECT_EQ(Form1->chb3D->Caption(), "3D Graph");
+  EXPECT_FALSE(Form1->chb3D->Checked());
+  EXPECT_EQ(Form1->chbGradient->Caption(), " Gradient");
+  EXPECT_TRUE(Form1->chbGradient->Checked());
+  EXPECT_EQ(Form1->Label15->Caption(), "Hosts remember:");
+  EXPECT_EQ(BoundsOf(Form1->speMaxHosts), QRect(35, 65, 102, 22));
+}
+
+TEST_F(MainWindowTest, StatisticsPanelShowsItsDesignedTexts) {
+  EXPECT_EQ(Form1->BitBtnClearData->Caption(), "Clear Data");
+  EXPECT_EQ(BoundsOf(Form1->BitBtnClearData), QRect(8, 3, 105, 24));
+  EXPECT_EQ(Form1->BitBtn1->Caption(), "Clear Error Logs");
+  EXPECT_EQ(BoundsOf(Form1->BitBtn1), QRect(8, 27, 105, 24));
+  EXPECT_EQ(Form1->Label6->Caption(), "AVG Trip Time:");
+  EXPECT_EQ(Form1->lbAVG->Caption(), "000000");
+  EXPECT_TRUE(Form1->lbAVG->FontStyle() == TFontStyles{});
+  EXPECT_EQ(Form1->Label7->Caption(), "Error count:");
+  EXPECT_EQ(Form1->lbErrorCount->Caption(), "000000");
+}
+
+TEST_F(MainWindowTest, ChartHasTheDesignedLookAndSeries) {
+  EXPECT_FALSE(Form1->Chart1->View3D());
+  EXPECT_TRUE(Form1->Chart1->Gradient().Visible());
+  EXPECT_FALSE(Form1->Chart1->Title().Visible());
+  EXPECT_FALSE(Form1->Chart1->Legend().Visible());
+  ASSERT_EQ(Form1->Chart1->SeriesCount(), 2);
+  EXPECT_EQ(Form1->Chart1->Series(0), Form1->Series1);
+  EXPECT_EQ(Form1->Chart1->Series(1), Form1->Series2);
+}
+
+TEST_F(MainWindowTest, ChartSwitchesFollowTheirCheckBoxes) {
+  ShowWindow();
+  Form1->PageControl1->SetActivePage(Form1->TabSheet3);
+  QTest::mouseClick(Form1->chb3D, Qt::LeftButton);
+  EXPECT_TRUE(Form1->Chart1->View3D());
+  QTest::mouseClick(Form1->chbGradient, Qt::LeftButton);
+  EXPECT_FALSE(Form1->Chart1->Gradient().Visible());
+  QTest::mouseClick(Form1->chb3D, Qt::LeftButton);
+  EXPECT_FALSE(Form1->Chart1->View3D());
+}
+
+TEST_F(MainWindowTest, ClearDataEmptiesTheReplyLogAndChartAndKeepsTheLabels) {
+  Form1->ListView1->Items()->Insert(0).SetCaption("127.0.0.1");
+  Form1->ListViewError->Items()->Insert(0).SetCaption("127.0.0.9");
+  Form1->Series1->AddXY(1, 5);
+  Form1->PingCount = 1;
+  Form1->lbAVG->SetCaption("5.00 [ms]");
+  QTest::mouseClick(Form1->BitBtnClearData, Qt::LeftButton);
+  EXPECT_EQ(Form1->ListView1->Items()->Count(), 0);
+  EXPECT_EQ(Form1->Series1->Count(), 0);
+  EXPECT_EQ(Form1->PingCount, 0);
+  EXPECT_EQ(Form1->lbAVG->Caption(), "5.00 [ms]");
+  EXPECT_EQ(Form1->ListViewError->Items()->Count(), 1);
+  QTest::mouseClick(Form1->BitBtn1, Qt::LeftButton);
+  EXPECT_EQ(Form1->ListViewError->Items()->Count(), 0);
+}
+
+TEST_F(MainWindowTest, TimeOutFieldIsClampedWhenSinglePingTakesTheFocus) {
+  ShowWindow();
+  Form1->speTimeout->setFocus();
+  Form1->speTimeout->SetText("");
+  QTest::keyClicks(Form1->speTimeout, "50");
+  EXPECT_EQ(Form1->speTimeout->Text(), "50");
+  QTest::mouseClick(Form1->BitBtnPing, Qt::LeftButton);
+  EXPECT_EQ(Form1->speTimeout->Text(), "100");
+  EXPECT_EQ(Form1->speTimeout->Value(), 100);
+}
+
+TEST_F(MainWindowTest, RepeatToggleLeavesTheIntervalAsTyped) {
+  ShowWindow();
+  Form1->speRepeat->setFocus();
+  Form1->speRepeat->SetText("5");
+  QTest::mouseClick(Form1->spbRepPing, Qt::LeftButton);
+  EXPECT_TRUE(Form1->speRepeat->hasFocus());
+  EXPECT_EQ(Form1->speRepeat->Text(), "5");
+  EXPECT_EQ(Form1->speRepeat->Value(), 5);
+}
+
+TEST_F(MainWindowTest, AboutPageShowsThePictureCentredAndTheLinks) {
+  ShowWindow();
+  Form1->PageControl1->SetActivePage(Form1->TabSheet4);
+  QApplication::processEvents();
+  EXPECT_EQ(Form1->Panel4->Width(), 133);
+  EXPECT_EQ(Form1->Panel4->BevelOuter(), bvNone);
+  EXPECT_EQ(BoundsOf(Form1->Image1), BoundsOf(Form1->Shape1));
+  EXPECT_EQ(Form1->Image1->Left() + Form1->Image1->Width(), Form1->Panel4->Left());
+  EXPECT_EQ(Form1->Label9->Caption(), "Author website:");
+  EXPECT_EQ(Form1->Label10->Caption(), "quorvel.example.org");
+  EXPECT_EQ(Form1->Label11->Caption(), "quorvel.example.org - QK Quorvel");
+  EXPECT_EQ(Form1->Label14->Caption(), Form1->Label10->Caption());
+  EXPECT_EQ(Form1->Label16->Caption(), "Program version:");
+  EXPECT_EQ(BoundsOf(Form1->lbVersion), QRect(7, 86, 120, 13));
+  for (TLabel* Link : {Form1->Label10, Form1->Label11, Form1->Label14})
+    EXPECT_EQ(Link->Cursor(), crHandPoint);
+}
+
+TEST_F(MainWindowTest, LinksUnderlineUnderTheMouseAndOpenTheirPages) {
+  ShowWindow();
+  Form1->PageControl1->SetActivePage(Form1->TabSheet4);
+  QApplication::processEvents();
+  const struct {
+    TLabel* Link;
+    std::string Address;
+  } Links[] = {{Form1->Label10, TForm1::AuthorAddress},
+               {Form1->Label11, TForm1::ProgramsAddress},
+               {Form1->Label14, TForm1::ProgramSectionAddress}};
+  for (const auto& L : Links) {
+    QTest::mouseMove(Form1->Label9, QPoint(2, 2));
+    QTest::mouseMove(L.Link, QPoint(3, 3));
+    EXPECT_TRUE(L.Link->FontStyle() == TFontStyles{fsUnderline}) << L.Address;
+    QTest::mouseClick(L.Link, Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseMove(Form1->Label9, QPoint(2, 2));
+    EXPECT_TRUE(L.Link->FontStyle() == TFontStyles{}) << L.Address;
+  }
+  ASSERT_EQ(Requests.size(), 3U);
+  for (std::size_t I = 0; I < 3; ++I) {
+    EXPECT_EQ(Requests[I].Owner, Form1);
+    EXPECT_EQ(Requests[I].Operation, "open");
+    EXPECT_EQ(Requests[I].File, Links[I].Address);
+    EXPECT_EQ(Requests[I].ShowCmd, SW_SHOWNORMAL);
+  }
+  EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(MainWindowTest, ShowsTheProgramsOwnVersion) {
+  EXPECT_EQ(Form1->lbVersion->Caption(), QUORVEL_FILE_VERSION);
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowEndsTheLoopAndTheApplicationFreesIt) {
+  ShowWindow();
+  QPointer<QWidget> Window(Form1);
+  QPointer<QWidget> Chart(Form1->Chart1);
+  QTimer::singleShot(0, Form1, [] { Form1->close(); });
+  App->Run();
+  EXPECT_FALSE(Window.isNull());
+  EXPECT_FALSE(Window->isVisible());
+  App.reset();
+  EXPECT_TRUE(Window.isNull());
+  EXPECT_TRUE(Chart.isNull());
+}
