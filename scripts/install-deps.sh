@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ make cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev
-  qt6-base-dev
+  qt6-base-dev fonts-liberation2
   clang libclang-rt-14-dev
   iproute2 util-linux mount netbase
   binutils-mingw-w64-x86-64

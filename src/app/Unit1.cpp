@@ -279,14 +279,14 @@ void TForm1::CreateAboutPage() {
   Shape2->SetAlign(alClient);
   const TFontStyles Bold{fsBold};
   Label9 = NewAboutLabel("Author website:", 7, 5, Bold);
-  Label10 = NewLink("quorvel.example.org", 7, 19);
+  Label10 = NewLink("QK Tools", 7, 19);
   Label12 = NewAboutLabel("Program website:", 7, 37, Bold);
-  Label11 = NewLink("quorvel.example.org - QK Quorvel", 7, 51);
+  Label11 = NewLink("QK Tools - QK Quorvel", 7, 51);
   Label16 = NewAboutLabel("Program version:", 7, 72, Bold);
   lbVersion = NewLabel(Panel4, "1.0.1.4", 7, 86, 120, 13, Bold, taCenter);
   lbVersion->SetColor(clWhite);
   Label13 = NewAboutLabel("Programing:", 8, 144, Bold);
-  Label14 = NewLink("quorvel.example.org", 8, 159);
+  Label14 = NewLink("QK Tools", 8, 159);
 }
 
 void TForm1::CreateComponents() {

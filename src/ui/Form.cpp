@@ -37,7 +37,9 @@ void CollectFocusChain(const QWidget* Parent, std::vector<QWidget*>& Chain) {
 
 TForm::TForm(TComponent* AOwner) : QWidget(nullptr), TControl(AOwner, this) {
   // The designed face: a sans-serif one at a character height of 11 pixels.
-  QFont Font(QStringLiteral("Sans Serif"));
+  // Liberation Sans is as narrow as the designed face, so the designed fixed
+  // label widths hold their captions; any sans-serif face stands in without it.
+  QFont Font(QStringLiteral("Liberation Sans"));
   Font.setStyleHint(QFont::SansSerif);
   Font.setPixelSize(11);
   setFont(Font);

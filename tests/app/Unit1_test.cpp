@@ -109,6 +109,18 @@ TEST_F(MainWindowTest, TopPanelHoldsTheDesignedControls) {
   EXPECT_FALSE(Form1->spbRepPing->Down());
 }
 
+TEST_F(MainWindowTest, FixedSizeLabelsHoldTheirCaptionsInTheWindowsFace) {
+  for (const TLabel* Label :
+       {Form1->Label1, Form1->Label2, Form1->Label3, Form1->Label4, Form1->Label5, Form1->Label6,
+        Form1->Label7, Form1->Label15, Form1->lbVersion}) {
+    const QFontMetrics Metrics(Label->font());
+    EXPECT_LE(Metrics.horizontalAdvance(QString::fromStdString(Label->Caption())), Label->Width())
+        << Label->Caption();
+  }
+  for (const TLabel* Link : {Form1->Label10, Form1->Label11, Form1->Label14})
+    EXPECT_LE(Link->Left() + Link->Width(), Form1->Panel4->Width()) << Link->Caption();
+}
+
 TEST_F(MainWindowTest, NumericFieldsHaveTheirDesignedRanges) {
   const struct {
     TSpinEdit* Field;
@@ -256,8 +268,8 @@ TEST_F(MainWindowTest, AboutPageShowsThePictureCentredAndTheLinks) {
   EXPECT_EQ(BoundsOf(Form1->Image1), BoundsOf(Form1->Shape1));
   EXPECT_EQ(Form1->Image1->Left() + Form1->Image1->Width(), Form1->Panel4->Left());
   EXPECT_EQ(Form1->Label9->Caption(), "Author website:");
-  EXPECT_EQ(Form1->Label10->Caption(), "quorvel.example.org");
-  EXPECT_EQ(Form1->Label11->Caption(), "quorvel.example.org - QK Quorvel");
+  EXPECT_EQ(Form1->Label10->Caption(), "QK Tools");
+  EXPECT_EQ(Form1->Label11->Caption(), "QK Tools - QK Quorvel");
   EXPECT_EQ(Form1->Label14->Caption(), Form1->Label10->Caption());
   EXPECT_EQ(Form1->Label16->Caption(), "Program version:");
   EXPECT_EQ(BoundsOf(Form1->lbVersion), QRect(7, 86, 120, 13));
