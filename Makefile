@@ -24,8 +24,10 @@ build: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DQUORVEL_SANITIZE=$(SANITIZE) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# The window starts in a network namespace of its own: a first look can reach
+# no network. Start $(BUILD)/bin/quorvel directly to ping real hosts.
 run: build
-	$(BUILD)/bin/quorvel
+	scripts/netns-run.sh $(BUILD)/bin/quorvel
 
 # Every test runs inside network namespaces of its own, never on a real network.
 # The fuzz targets get a bounded run first.
