@@ -1,6 +1,7 @@
 // Pictures of the main window for the README: each page at the designed client
-// size and at a larger one, grabbed from the window as the program makes it.
-// Run under a display (or the offscreen platform) with the folder to write to.
+// size and at a larger one, and the chart's looks, grabbed from the window as
+// the program makes it. Run under a display (or the offscreen platform) with
+// the folder to write to.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -8,6 +9,32 @@
 
 #include "app/Unit1.h"
 #include "ui/Application.h"
+
+namespace {
+
+// Grabs the window as it stands now into Folder/Name.png.
+bool SavePicture(const QString& Folder, const QString& Name) {
+  QApplication::processEvents();
+  const QString File = QDir(Folder).filePath(Name + QStringLiteral(".png"));
+  if (Form1->grab().save(File)) return true;
+  std::fprintf(stderr, "cannot write %s\n", File.toLocal8Bit().constData());
+  return false;
+}
+
+// A few replies as a ping session would leave them.
+void AddReplies() {
+  for (int Reply = 1; Reply <= 40; ++Reply) {
+    TListItem Item = Form1->ListView1->Items()->Insert(0);
+    Item.SetCaption("127.0.0.1");
+    const int Milliseconds = 1 + (Reply * 7) % 13;
+    for (const int Value : {52, 0, Reply, Milliseconds, 64})
+      Item.SubItems().Add(std::to_string(Value));
+    Form1->Series1->AddXY(Reply, Milliseconds);
+  }
+  Form1->Series2->CheckDataSource();
+}
+
+}  // namespace
 
 int main(int Argc, char** Argv) {
   if (Argc != 2) {
@@ -18,16 +45,7 @@ int main(int Argc, char** Argv) {
   TApplication App(Argc, Argv);
   App.CreateForm(Form1);
   Form1->Show();
-  // A few replies and errors as a ping session would leave them.
-  for (int Reply = 1; Reply <= 40; ++Reply) {
-    TListItem Item = Form1->ListView1->Items()->Insert(0);
-    Item.SetCaption("127.0.0.1");
-    const int Milliseconds = 1 + (Reply * 7) % 13;
-    for (const int Value : {52, 0, Reply, Milliseconds, 64})
-      Item.SubItems().Add(std::to_string(Value));
-    Form1->Series1->AddXY(Reply, Milliseconds);
-  }
-  Form1->Series2->CheckDataSource();
+  AddReplies();
   const struct {
     int Width, Height;
     const char* Name;
@@ -36,14 +54,21 @@ int main(int Argc, char** Argv) {
     Form1->SetClientSize(Size.Width, Size.Height);
     for (int Page = 0; Page < Form1->PageControl1->PageCount(); ++Page) {
       Form1->PageControl1->SetActivePageIndex(Page);
-      QApplication::processEvents();
-      const QString File =
-          QDir(Folder).filePath(QStringLiteral("page%1-%2.png").arg(Page + 1).arg(Size.Name));
-      if (!Form1->grab().save(File)) {
-        std::fprintf(stderr, "cannot write %s\n", File.toLocal8Bit().constData());
-        return 1;
-      }
+      if (!SavePicture(Folder, QStringLiteral("page%1-%2").arg(Page + 1).arg(Size.Name))) return 1;
     }
+  }
+  // The chart's looks, switched as the settings page switches them.
+  Form1->SetClientSize(574, 455);
+  Form1->PageControl1->SetActivePageIndex(0);
+  const struct {
+    bool View3D, Gradient;
+    const char* Name;
+  } Looks[] = {
+      {true, true, "chart-3d"}, {true, false, "chart-3d-plain"}, {false, false, "chart-2d-plain"}};
+  for (const auto& Look : Looks) {
+    Form1->chb3D->SetChecked(Look.View3D);
+    Form1->chbGradient->SetChecked(Look.Gradient);
+    if (!SavePicture(Folder, QString::fromLatin1(Look.Name))) return 1;
   }
   return 0;
 }
