@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 
 #include "app/AboutPicture.h"
+#include "app/HostStore.h"
+#include "rtl/SysUtils.h"
 #include "ui/Application.h"
 #include "ui/ShellApi.h"
 
@@ -327,9 +329,10 @@ void TForm1::FormCreate(TComponent* Sender) {
   CallEvent(BitBtnClearData->OnClick, Sender);
   PageControl1->SetActivePage(TabSheet1);
   ShowVersion();
+  LoadHosts();
 }
 
-void TForm1::FormDestroy(TComponent*) {}
+void TForm1::FormDestroy(TComponent*) { SaveHosts(); }
 
 void TForm1::BitBtnPingClick(TComponent*) {}
 
@@ -375,4 +378,36 @@ void TForm1::Label10MouseLeave(TComponent* Sender) {
 void TForm1::ShowVersion() {
   QKVersion1->SetFileName(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString());
   lbVersion->SetCaption(QKVersion1->VersionText());
+}
+
+void TForm1::RememberHost(const std::string& Host) {
+  TComboBoxItems& Items = cbHost->Items();
+  bool Known = false;
+  for (int Index = 0; Index < Items.Count() && !Known; ++Index)
+    Known = SameText(Items[Index], Host);
+  if (!Known) Items.Insert(0, Host);
+  if (Items.Count() > speMaxHosts->Value()) Items.Delete(Items.Count() - 1);
+}
+
+void TForm1::LoadHosts() {
+  const std::string FileName = HostFileName();
+  if (!HostFileExists(FileName)) return;
+  // Clearing the items would clear the text too; the text stays.
+  const std::string Text = cbHost->Text();
+  cbHost->Items().Clear();
+  cbHost->SetText(Text);
+  // Until the file has been read whole, a save must not replace it.
+  FHostFileUnread = true;
+  const std::vector<std::string> Hosts = LoadHostFile(FileName);
+  FHostFileUnread = false;
+  for (const std::string& Host : Hosts) cbHost->Items().Add(Host);
+  if (cbHost->Items().Count() > 0) cbHost->SetItemIndex(0);
+}
+
+void TForm1::SaveHosts() {
+  if (FHostFileUnread) return;
+  std::vector<std::string> Hosts;
+  for (int Index = 0; Index < cbHost->Items().Count(); ++Index)
+    Hosts.push_back(cbHost->Items()[Index]);
+  SaveHostFile(HostFileName(), Hosts);
 }

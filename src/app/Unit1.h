@@ -122,6 +122,17 @@ class TForm1 : public TForm {
   // Shows the running program's file version on the About page.
   void ShowVersion();
 
+  // The host history in the items of cbHost, newest first, kept in "host.txt".
+  // Adds Host at the top unless an item equals it in ASCII letters of either
+  // case, then drops the last item when there are more than speMaxHosts.
+  void RememberHost(const std::string& Host);
+  // Replaces the items by the file's hosts and selects the first; without a
+  // file, changes nothing. Raises EFOpenError for a file it cannot read.
+  void LoadHosts();
+  // Writes the items to the file; raises EFCreateError when that fails. A
+  // file that LoadHosts could not read is kept as it is.
+  void SaveHosts();
+
  private:
   void CreateTopPanel();
   void CreateBottom();
@@ -144,6 +155,10 @@ class TForm1 : public TForm {
                          bool AChecked, int ATabOrder);
   TGroupBox* NewGroupBox(const std::string& ACaption, int ALeft, int ATabOrder);
   void OpenAddress(const char* Address);
+
+  // The stored history could not be read in this run: the save keeps it
+  // rather than replace it by a list that never held it.
+  bool FHostFileUnread = false;
 };
 
 // The program's one window, while it exists.

@@ -3,13 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
+#include "app/HostStore.h"
+#include "rtl/FileErrors.h"
 #include "support/OffscreenApplication.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
@@ -21,9 +27,19 @@ QRect BoundsOf(const TControl* Control) {
   return {Control->Left(), Control->Top(), Control->Width(), Control->Height()};
 }
 
+// A folder of its own for the history file, in place before the window loads
+// the history and until the last window has saved it.
+struct THostFolder {
+  THostFolder() { SetHostFolder(Folder.path().toStdString()); }
+  ~THostFolder() { SetHostFolder(""); }
+
+  QTemporaryDir Folder;
+  const std::string FileName = Folder.filePath("host.txt").toStdString();
+};
+
 // The main window as the program makes it, in an active window of the
 // offscreen platform; message boxes and the shell are answered here.
-struct MainWindowTest : testing::Test, TOffscreenApplication {
+struct MainWindowTest : testing::Test, TOffscreenApplication, THostFolder {
   MainWindowTest() {
     SetMessageBoxHook([this](const std::string& Text, const std::string&, unsigned) {
       Boxes.push_back(Text);
@@ -320,4 +336,105 @@ TEST_F(MainWindowTest, ClosingTheWindowEndsTheLoopAndTheApplicationFreesIt) {
   App.reset();
   EXPECT_TRUE(Window.isNull());
   EXPECT_TRUE(Chart.isNull());
+}
+
+namespace {
+
+using THosts = std::vector<std::string>;
+using namespace std::string_literals;
+
+// Runs of the program one after the other, each ending with the window
+// destroyed, which saves the history, the next one loading it.
+struct HostHistoryTest : MainWindowTest {
+  void EndRun() { App.reset(); }
+  void StartRun() {
+    App = std::make_unique<TApplication>(Argc, Argv);
+    App->CreateForm(Form1);
+  }
+  void Store(const std::string& Bytes) const { std::ofstream(FileName, std::ios::binary) << Bytes; }
+  std::string Stored() const {
+    std::ifstream In(FileName, std::ios::binary);
+    return {std::istreambuf_iterator<char>(In), {}};
+  }
+  static THosts Hosts() {
+    THosts Items;
+    for (int Index = 0; Index < Form1->cbHost->Items().Count(); ++Index)
+      Items.push_back(Form1->cbHost->Items()[Index]);
+    return Items;
+  }
+};
+
+}  // namespace
+
+TEST_F(HostHistoryTest, FirstRunStartsEmptyAndTheNextGetsTheListBackWithItsBytes) {
+  EXPECT_EQ(Hosts(), THosts{});
+  EXPECT_EQ(Form1->cbHost->Text(), "172.16.0.1");
+  for (const std::string& Host : {Form1->cbHost->Text(), "\xff\xfe raw \xc3\x28"s, "a.example"s})
+    Form1->RememberHost(Host);
+  Form1->cbHost->SetText("typed.example");
+  EndRun();
+  EXPECT_EQ(Stored(), "a.example\r\n\xff\xfe raw \xc3\x28\r\n172.16.0.1\r\n");
+  StartRun();
+  EXPECT_EQ(Hosts(), (THosts{"a.example", "\xff\xfe raw \xc3\x28", "172.16.0.1"}));
+  EXPECT_EQ(Form1->cbHost->ItemIndex(), 0);
+  EXPECT_EQ(Form1->cbHost->Text(), "a.example");
+  EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(HostHistoryTest, OnlyLettersAToZFoldWhileBlanksAndTheEmptyHostCount) {
+  for (const char* Host : {"LocalHost", "LOCALHOST", "h\xe4st-a", "H\xc4ST-A", "H\xe4ST-A",
+                           " localhost", "localhost ", "", ""})
+    Form1->RememberHost(Host);
+  EXPECT_EQ(Hosts(),
+            (THosts{"", "localhost ", " localhost", "H\xc4ST-A", "h\xe4st-a", "LocalHost"}));
+  EndRun();
+  EXPECT_EQ(Stored(), "\r\nlocalhost \r\n localhost\r\nH\xc4ST-A\r\nh\xe4st-a\r\nLocalHost\r\n");
+}
+
+TEST_F(HostHistoryTest, KnownHostKeepsItsPlaceAndALongListShrinksByOnePerPing) {
+  EndRun();
+  THosts File;
+  for (int Line = 1; Line <= 18; ++Line) File.push_back("host" + std::to_string(Line));
+  File.insert(File.end(), {" host1 ", "host1"});
+  std::string Bytes;
+  for (const std::string& Host : File) Bytes += Host + "\n";
+  Store(Bytes);
+  StartRun();
+  // Loading applies no limit, drops no duplicate and trims nothing.
+  EXPECT_EQ(Hosts(), File);
+  ASSERT_EQ(Form1->speMaxHosts->Value(), 10);
+  Form1->RememberHost("HOST5");
+  File.pop_back();
+  EXPECT_EQ(Hosts(), File);
+  Form1->RememberHost("new.example");
+  File.pop_back();
+  File.insert(File.begin(), "new.example");
+  EXPECT_EQ(Hosts(), File);
+  EXPECT_EQ(Form1->cbHost->Text(), "host1");
+}
+
+TEST_F(HostHistoryTest, UnreadableFileStartsAnEmptyHistoryAndIsKept) {
+  EndRun();
+  const std::string TooLarge = std::string(MaxHostFileSize, 'x') + "\r\nstored.example\r\n";
+  Store(TooLarge);
+  StartRun();
+  EXPECT_EQ(Boxes, THosts{"Cannot open file " + FileName + "."});
+  EXPECT_EQ(Hosts(), THosts{});
+  EXPECT_EQ(Form1->cbHost->Text(), "172.16.0.1");
+  // A load removes the items before it reads, and keeps the text.
+  Form1->RememberHost("new.example");
+  EXPECT_THROW(Form1->LoadHosts(), EFOpenError);
+  EXPECT_EQ(Hosts(), THosts{});
+  EXPECT_EQ(Form1->cbHost->Text(), "172.16.0.1");
+  Form1->RememberHost("new.example");
+  EndRun();
+  EXPECT_EQ(Stored(), TooLarge);
+  EXPECT_EQ(Boxes.size(), 1U);
+}
+
+TEST_F(HostHistoryTest, FailedSaveShowsTheMessageWithTheFullPath) {
+  Form1->RememberHost("a.example");
+  ASSERT_TRUE(QDir(Folder.path()).removeRecursively());
+  EndRun();
+  EXPECT_EQ(Boxes, THosts{"Cannot create file " + FileName + "."});
 }

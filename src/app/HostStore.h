@@ -1,0 +1,34 @@
+// Reading and saving the host history file. The read is bounded and takes
+// only a plain file, so a huge file, a pipe or a device can neither stall nor
+// flood the program; the save replaces the stored file whole or not at all.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The most bytes a history file may hold: ten times the largest real history
+// (100 hosts of the longest name take 26 KB), yet a file of nothing but line
+// breaks still loads into the host box in a fraction of a second.
+constexpr std::size_t MaxHostFileSize = 256 * 1024;
+
+// The history file: "host.txt" in the executable's folder.
+std::string HostFileName();
+// Puts the history file in Folder instead, for tests; an empty Folder goes
+// back to the executable's.
+void SetHostFolder(const std::string& Folder);
+
+// Whether something is at FileName. A path that cannot be looked into counts
+// as existing, so that its history is not taken for a first run.
+bool HostFileExists(const std::string& FileName);
+
+// The hosts in the file at FileName. Raises EFOpenError when it cannot be
+// opened or read, is no plain file, or holds more than MaxHostFileSize bytes.
+std::vector<std::string> LoadHostFile(const std::string& FileName);
+
+// Replaces the file at FileName by one holding Hosts. The new file is written
+// beside it and renamed over it, so the stored file is always the old one or
+// the new one whole. Raises EFCreateError, the old file unchanged, when the
+// new one cannot be created or written, or would hold more than
+// MaxHostFileSize bytes and so could not be loaded again.
+void SaveHostFile(const std::string& FileName, const std::vector<std::string>& Hosts);
