@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QEvent>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/HostStore.h"
 #include "app/Unit1.h"
 #include "ui/Application.h"
 
@@ -64,6 +66,9 @@ class TFirstPaint : public QObject {
 
 int RunWindowChild(int Argc, char** Argv, int Report) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The window loads and saves its host history; these runs keep theirs apart.
+  const QTemporaryDir HistoryFolder;
+  SetHostFolder(HistoryFolder.path().toStdString());
   TApplication App(Argc, Argv);
   App.CreateForm(Form1);
   TFirstPaint Watcher(Report);

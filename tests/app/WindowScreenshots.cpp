@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <cstdio>
 
+#include "app/HostStore.h"
 #include "app/Unit1.h"
 #include "ui/Application.h"
 
@@ -42,6 +44,9 @@ int main(int Argc, char** Argv) {
     return 2;
   }
   const QString Folder = QString::fromLocal8Bit(Argv[1]);
+  // The pictures show a first run, with no history of the user's.
+  const QTemporaryDir HistoryFolder;
+  SetHostFolder(HistoryFolder.path().toStdString());
   TApplication App(Argc, Argv);
   App.CreateForm(Form1);
   Form1->Show();
