@@ -37,8 +37,8 @@ class TIdSocketHandle {
   // Whether the socket became readable within ATimeOut ms (-2: no limit);
   // EIdConnClosedGracefully when the handle is not open. A failed wait
   // counts as not readable. While responsive waiting is in use, the wait is
-  // cut into slices of at most its IdleTimeOut, each followed by its
-  // processing step; time spent in the steps does not count against
+  // cut into slices of at most its IdleTimeOut (none when that is 0 or
+  // less), each followed by its processing step; time spent in the steps does not count against
   // ATimeOut. A wait without limit checks that the handle is open before
   // every slice, a bounded one before the first only.
   bool WaitReadable(int ATimeOut);
