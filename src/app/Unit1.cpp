@@ -295,6 +295,8 @@ void TForm1::CreateComponents() {
   IdIcmpClient = new TIdIcmpClient(this);
   IdIcmpClient->SetName("IdIcmpClient");
   IdIcmpClient->SetReceiveTimeout(500);
+  IdAntiFreeze1 = new TIdAntiFreeze(this);
+  IdAntiFreeze1->SetName("IdAntiFreeze1");
   Timer1 = new TTimer(this);
   Timer1->SetName("Timer1");
   Timer1->SetEnabled(false);

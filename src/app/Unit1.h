@@ -13,6 +13,7 @@
 #include "ui/ComboBox.h"
 #include "ui/Form.h"
 #include "ui/GroupBox.h"
+#include "ui/IdAntiFreeze.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
 #include "ui/ListView.h"
@@ -97,6 +98,7 @@ class TForm1 : public TForm {
 
   // Components without a place in the window.
   TIdIcmpClient* IdIcmpClient;
+  TIdAntiFreeze* IdAntiFreeze1;
   TTimer* Timer1;
   TQKVersion* QKVersion1;
 

@@ -58,3 +58,7 @@ inline constexpr const char* RSNotAllBytesSent = "Not all bytes sent.";
 inline constexpr const char* RSConnectionClosedGracefully = "Connection Closed Gracefully.";
 inline constexpr const char* RSICMPNotEnoughtBytes = "Not enough bytes received";
 inline constexpr const char* RSICMPNonEchoResponse = "Non-echo type response received";
+
+// Texts of responsive waiting.
+inline constexpr const char* RSOnlyOneAntiFreeze =
+    "Only one TIdAntiFreeze can exist per application.";

@@ -1,5 +1,6 @@
 #include "net/IdSocketHandle.h"
 
+#include "net/IdAntiFreezeBase.h"
 #include "net/IdComponent.h"
 #include "net/IdException.h"
 #include "net/IdResourceStrings.h"
@@ -51,8 +52,47 @@ void TIdSocketHandle::SetOption(int ALevel, int AOptName, const void* AOptVal, i
       SharedStack->SockSetOption(FSocketValue, ALevel, AOptName, AOptVal, AOptLen));
 }
 
+namespace {
+
+// The slice length of the current responsive-waiting component, read when a
+// slice needs it. Once the component is gone (or has been given a length that
+// cannot slice), a wait that is already sliced goes on with its last length.
+int SliceLength(int ALastLength) {
+  if (CurrentAntiFreeze == nullptr || CurrentAntiFreeze->IdleTimeOut() <= 0) return ALastLength;
+  return CurrentAntiFreeze->IdleTimeOut();
+}
+
+}  // namespace
+
 bool TIdSocketHandle::WaitReadable(int ATimeOut) {
   if (!FIsOpen) throw EIdConnClosedGracefully(RSConnectionClosedGracefully);
+  const int Slice = TIdAntiFreezeBase::InUse() ? SliceLength(0) : 0;
+  if (Slice <= 0) return SelectSlice(ATimeOut);
+  if (ATimeOut == IdTimeoutInfinite) {
+    // Ends only when data arrives or the open check raises; every slice steps.
+    int Length = Slice;
+    while (!SelectSlice(Length)) {
+      if (!FIsOpen) throw EIdConnClosedGracefully(RSConnectionClosedGracefully);
+      Length = SliceLength(Length);
+    }
+    return true;
+  }
+  if (ATimeOut <= Slice) return SelectSlice(ATimeOut);
+  // The remainder first, then whole slices, so the wait adds up to the
+  // time-out exactly: 600 ms in slices of 250 is 100, 250, 250.
+  const int WholeSlices = (ATimeOut - 1) / Slice;
+  if (SelectSlice(ATimeOut - WholeSlices * Slice)) return true;
+  int Length = Slice;
+  for (int I = 0; I < WholeSlices; ++I) {
+    Length = SliceLength(Length);
+    if (SelectSlice(Length)) return true;
+  }
+  return false;
+}
+
+bool TIdSocketHandle::SelectSlice(int ATimeOut) {
   TIdSocketHandleList ReadList{FSocketValue};
-  return SharedStack->SockSelect(&ReadList, nullptr, nullptr, ATimeOut) == 1;
+  const bool Readable = SharedStack->SockSelect(&ReadList, nullptr, nullptr, ATimeOut) == 1;
+  TIdAntiFreezeBase::PumpIfDue(!Readable, false);
+  return Readable;
 }

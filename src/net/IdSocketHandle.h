@@ -7,6 +7,9 @@
 
 #include "net/IdStackConsts.h"
 
+// The time-out of a wait without limit.
+inline constexpr int IdTimeoutInfinite = -2;
+
 class TIdSocketHandle {
  public:
   TIdSocketHandle();
@@ -33,7 +36,11 @@ class TIdSocketHandle {
   void SetOption(int ALevel, int AOptName, const void* AOptVal, int AOptLen);
   // Whether the socket became readable within ATimeOut ms (-2: no limit);
   // EIdConnClosedGracefully when the handle is not open. A failed wait
-  // counts as not readable.
+  // counts as not readable. While responsive waiting is in use, the wait is
+  // cut into slices of at most its IdleTimeOut (none when that is 0 or
+  // less), each followed by its processing step; time spent in the steps does not count against
+  // ATimeOut. A wait without limit checks that the handle is open before
+  // every slice, a bounded one before the first only.
   bool WaitReadable(int ATimeOut);
 
   TIdStackSocketHandle SocketValue() const { return FSocketValue; }
@@ -51,6 +58,9 @@ class TIdSocketHandle {
   int PeerPort() const { return FPeerPort; }
 
  private:
+  // One select of ATimeOut ms, then the processing step if one is due.
+  bool SelectSlice(int ATimeOut);
+
   TIdStackSocketHandle FSocketValue = Id_INVALID_SOCKET;
   bool FIsOpen = false;
   std::string FIP;

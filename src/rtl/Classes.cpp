@@ -3,7 +3,9 @@
 #include <algorithm>
 
 TComponent::TComponent(TComponent* AOwner) {
-  if (AOwner != nullptr) AOwner->InsertComponent(this);
+  if (AOwner == nullptr) return;
+  AOwner->InsertComponent(this);
+  FDesigning = AOwner->Designing();
 }
 
 TComponent::~TComponent() {

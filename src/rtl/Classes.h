@@ -26,6 +26,11 @@ class TComponent {
   const std::string& Name() const { return FName; }
   void SetName(const std::string& Value) { FName = Value; }
 
+  // Whether the component lives in a form designer rather than in the running
+  // program. A component made by an owner in design mode is in design mode too.
+  bool Designing() const { return FDesigning; }
+  void SetDesigning(bool Value) { FDesigning = Value; }
+
  private:
   void InsertComponent(TComponent* AComponent);
   void RemoveComponent(TComponent* AComponent);
@@ -33,4 +38,5 @@ class TComponent {
   TComponent* FOwner = nullptr;
   std::vector<TComponent*> FComponents;
   std::string FName;
+  bool FDesigning = false;
 };

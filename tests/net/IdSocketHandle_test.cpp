@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 
+#include "net/IdAntiFreezeBase.h"
 #include "net/IdException.h"
 #include "net/RecordingStack.h"
 
@@ -169,7 +172,7 @@ TEST_F(SocketHandle, WaitingOnANeverOpenedHandleRaisesBeforeAnySelect) {
   EXPECT_TRUE(Stack().SelectTimeOuts.empty());
 }
 
-TEST_F(SocketHandle, WaitingIsOneSelectOfTheWholeTimeOut) {
+TEST_F(SocketHandle, WithoutResponsiveWaitingAWaitIsOneSelectOfTheWholeTimeOut) {
   OpenIcmp();
   EXPECT_FALSE(Handle->WaitReadable(600));
   EXPECT_FALSE(Handle->WaitReadable(0));
@@ -180,4 +183,142 @@ TEST_F(SocketHandle, AFailedSelectCountsAsNotReadable) {
   OpenIcmp();
   EXPECT_FALSE(Handle->WaitReadable(-5));
   EXPECT_TRUE(Handle->IsOpen());
+}
+
+// ---- Waiting in slices
+
+namespace {
+
+// Responsive waiting whose step records how many selects ran before it, and
+// then runs what the test wants done in that step.
+class TRecordingAntiFreeze : public TIdAntiFreezeBase {
+ public:
+  using TIdAntiFreezeBase::TIdAntiFreezeBase;
+  void PumpMessages() override {
+    StepsAfter.push_back(RecordingStack::Shared().SelectTimeOuts.size());
+    if (OnStep) OnStep(static_cast<int>(StepsAfter.size()));
+  }
+  std::vector<std::size_t> StepsAfter;
+  std::function<void(int AStep)> OnStep;
+};
+
+class SlicedWait : public SocketHandle {
+ protected:
+  void SetUp() override {
+    SocketHandle::SetUp();
+    if (IsSkipped()) return;
+    AntiFreeze = std::make_unique<TRecordingAntiFreeze>(nullptr);
+    OpenIcmp();
+  }
+  void TearDown() override {
+    AntiFreeze.reset();
+    SocketHandle::TearDown();
+  }
+  // Our own echo request to loopback, which makes the socket readable.
+  void SendToLoopback() {
+    const std::uint8_t Request[8] = {8, 0, 0xF7, 0xFF, 0, 0, 0, 0};
+    Handle->SendDatagram("127.0.0.1", 0, Request, sizeof Request);
+  }
+  std::vector<int> Selects() const { return Stack().SelectTimeOuts; }
+
+  std::unique_ptr<TRecordingAntiFreeze> AntiFreeze;
+};
+
+using Clock = std::chrono::steady_clock;
+
+long long MsSince(Clock::time_point AStart) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - AStart).count();
+}
+
+}  // namespace
+
+TEST_F(SlicedWait, TheRemainderComesFirstThenWholeSlicesEachFollowedByAStep) {
+  const auto Start = Clock::now();
+  EXPECT_FALSE(Handle->WaitReadable(600));
+  const long long Elapsed = MsSince(Start);
+  EXPECT_EQ(Selects(), (std::vector<int>{100, 250, 250}));
+  EXPECT_EQ(AntiFreeze->StepsAfter, (std::vector<std::size_t>{1, 2, 3}));
+  EXPECT_GE(Elapsed, 600);
+  EXPECT_LT(Elapsed, 700);
+}
+
+TEST_F(SlicedWait, TheWaitEndsAtTheFirstReadableSliceWithoutAStepAfterIt) {
+  AntiFreeze->OnStep = [this](int) { SendToLoopback(); };
+  EXPECT_TRUE(Handle->WaitReadable(600));
+  EXPECT_EQ(Selects(), (std::vector<int>{100, 250}));
+  EXPECT_EQ(AntiFreeze->StepsAfter, std::vector<std::size_t>{1});
+}
+
+TEST_F(SlicedWait, DataWaitingAlreadyEndsTheWaitInTheFirstSlice) {
+  SendToLoopback();
+  EXPECT_TRUE(Handle->WaitReadable(1000));
+  EXPECT_EQ(Selects(), std::vector<int>{250});
+  EXPECT_TRUE(AntiFreeze->StepsAfter.empty());
+}
+
+TEST_F(SlicedWait, OneSliceOrLessIsOneSelectAndZeroIsAPoll) {
+  EXPECT_FALSE(Handle->WaitReadable(250));
+  EXPECT_FALSE(Handle->WaitReadable(251));
+  EXPECT_FALSE(Handle->WaitReadable(0));
+  EXPECT_EQ(Selects(), (std::vector<int>{250, 1, 250, 0}));
+  EXPECT_EQ(AntiFreeze->StepsAfter.size(), 4u);
+}
+
+TEST_F(SlicedWait, AnInactiveComponentLeavesOneSelectWithoutAStep) {
+  AntiFreeze->SetActive(false);
+  EXPECT_FALSE(Handle->WaitReadable(600));
+  EXPECT_EQ(Selects(), std::vector<int>{600});
+  EXPECT_TRUE(AntiFreeze->StepsAfter.empty());
+}
+
+TEST_F(SlicedWait, AWaitWithoutLimitSlicesUntilDataArrives) {
+  AntiFreeze->SetIdleTimeOut(20);
+  AntiFreeze->OnStep = [this](int AStep) {
+    if (AStep == 3) SendToLoopback();
+  };
+  EXPECT_TRUE(Handle->WaitReadable(IdTimeoutInfinite));
+  EXPECT_EQ(Selects(), (std::vector<int>{20, 20, 20, 20}));
+  EXPECT_EQ(AntiFreeze->StepsAfter.size(), 3u);
+}
+
+TEST_F(SlicedWait, AWaitWithoutLimitChecksTheHandleBeforeEverySlice) {
+  AntiFreeze->SetIdleTimeOut(20);
+  AntiFreeze->OnStep = [this](int AStep) {
+    if (AStep == 2) Handle->Close();
+  };
+  EXPECT_THROW(Handle->WaitReadable(IdTimeoutInfinite), EIdConnClosedGracefully);
+  EXPECT_EQ(Selects(), (std::vector<int>{20, 20}));
+}
+
+TEST_F(SlicedWait, NoStepFollowsOnceTheComponentIsDestroyedAndTheTimeOutStillHolds) {
+  TRecordingAntiFreeze* const Stepping = AntiFreeze.get();
+  std::size_t Steps = 0;
+  Stepping->OnStep = [&](int) {
+    Steps = Stepping->StepsAfter.size();
+    AntiFreeze.reset();
+  };
+  EXPECT_FALSE(Handle->WaitReadable(600));
+  EXPECT_EQ(Steps, 1u);
+  EXPECT_EQ(Selects(), (std::vector<int>{100, 250, 250}));
+}
+
+TEST_F(SlicedWait, ASliceLengthChangedInAStepAppliesToTheSlicesLeft) {
+  AntiFreeze->OnStep = [this](int AStep) {
+    if (AStep == 1) AntiFreeze->SetIdleTimeOut(50);
+  };
+  EXPECT_FALSE(Handle->WaitReadable(600));
+  EXPECT_EQ(Selects(), (std::vector<int>{100, 50, 50}));
+}
+
+TEST_F(SlicedWait, AWaitNestedInAStepLeavesTheOuterWaitsSlicesIntact) {
+  TIdSocketHandle Inner;
+  Inner.Open(Id_SOCK_RAW, Id_IPPROTO_ICMP);
+  AntiFreeze->OnStep = [&](int AStep) {
+    if (AStep == 1) {
+      EXPECT_FALSE(Inner.WaitReadable(300));
+    }
+  };
+  EXPECT_FALSE(Handle->WaitReadable(600));
+  EXPECT_EQ(Selects(), (std::vector<int>{100, 50, 250, 250, 250}));
+  EXPECT_EQ(AntiFreeze->StepsAfter, (std::vector<std::size_t>{1, 2, 3, 4, 5}));
 }

@@ -44,3 +44,17 @@ TEST(ComponentOwnership, FreedComponentLeavesItsOwner) {
   EXPECT_EQ(Owner.Components(0), Second);
   EXPECT_EQ(Journal, std::vector<std::string>{"first"});
 }
+
+TEST(ComponentDesignMode, AComponentMadeByAnOwnerInDesignModeIsInDesignModeToo) {
+  TComponent Form(nullptr);
+  TComponent Running(&Form);
+  EXPECT_FALSE(Running.Designing());
+  Form.SetDesigning(true);
+  TComponent Designed(&Form);
+  TComponent Grandchild(&Designed);
+  TComponent Unowned(nullptr);
+  EXPECT_TRUE(Designed.Designing());
+  EXPECT_TRUE(Grandchild.Designing());
+  EXPECT_FALSE(Running.Designing()) << "made before, it keeps its own mode";
+  EXPECT_FALSE(Unowned.Designing());
+}
