@@ -28,6 +28,9 @@ void AddColumns(TListView* ListView, std::initializer_list<TColumnDesign> Column
   }
 }
 
+// The reply log's column of trip times; column 0 holds the captions.
+constexpr int TripTimeColumn = 4;
+
 void SetReportStyle(TListView* ListView) {
   ListView->SetAlign(alClient);
   ListView->SetGridLines(true);
@@ -231,6 +234,8 @@ void TForm1::CreateLogPages() {
                          {"Seq.ID", 80},
                          {"Trip time [ms]", 100},
                          {"Time to Live", 100}});
+  // The average reads the trip times as the numbers that the log keeps of their texts.
+  ListView1->Items()->KeepNumbers(TripTimeColumn, TripTimeValue);
   TabSheet2 = new TTabSheet(this, PageControl1);
   TabSheet2->SetCaption("Error logs");
   ListViewError = new TListView(this, TabSheet2);
@@ -352,9 +357,6 @@ void TForm1::IdIcmpClientReply(TComponent*, const TReplyStatus& AReplyStatus) {
 
 namespace {
 
-// The reply log's sub-item that holds the trip time.
-constexpr int TripTimeSubItem = 3;
-
 // The columns that both logs show after their first one, in their order.
 void AddRecordTexts(TSubItems Texts, const TReplyStatus& AReplyStatus) {
   Texts.Add(IntToStr(AReplyStatus.ByteCount));
@@ -402,9 +404,9 @@ double TForm1::AverageTripTime() const {
   TListItems* const Rows = ListView1->Items();
   const int Count = Rows->Count();
   if (Count == 0) return 0;
+  // Every trip time text, read as the number that was made of it when it was written.
   double Sum = 0;
-  for (int Index = 0; Index < Count; ++Index)
-    Sum += TripTimeValue(Rows->Item(Index).SubItems()[TripTimeSubItem]);
+  for (int Index = 0; Index < Count; ++Index) Sum += Rows->Number(Index);
   return Sum / Count;
 }
 
