@@ -81,7 +81,7 @@ void BM_ShowReplyOnAFullLog(benchmark::State& State) {
 }
 BENCHMARK(BM_ShowReplyOnAFullLog)->ArgName("paint")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
-// The average alone, as ShowReply reads it from the reply log's texts.
+// The average alone, over a full reply log, as ShowReply computes it.
 void BM_AverageTripTimeOfAFullLog(benchmark::State& State) {
   TShownWindow Shown;
   Form1->speMaxLine->SetValue(FullReplyLog - 1);
