@@ -1,9 +1,12 @@
 #include "app/Unit1.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QLocale>
 
 #include "app/AboutPicture.h"
 #include "app/HostStore.h"
+#include "app/LogFormat.h"
 #include "rtl/SysUtils.h"
 #include "ui/Application.h"
 #include "ui/ShellApi.h"
@@ -25,6 +28,9 @@ void AddColumns(TListView* ListView, std::initializer_list<TColumnDesign> Column
     First = false;
   }
 }
+
+// The reply log's column of trip times; column 0 holds the captions.
+constexpr int TripTimeColumn = 4;
 
 void SetReportStyle(TListView* ListView) {
   ListView->SetAlign(alClient);
@@ -229,6 +235,8 @@ void TForm1::CreateLogPages() {
                          {"Seq.ID", 80},
                          {"Trip time [ms]", 100},
                          {"Time to Live", 100}});
+  // The average reads the trip times as the numbers that the log keeps of their texts.
+  ListView1->Items()->KeepNumbers(TripTimeColumn, TripTimeValue);
   TabSheet2 = new TTabSheet(this, PageControl1);
   TabSheet2->SetCaption("Error logs");
   ListViewError = new TListView(this, TabSheet2);
@@ -342,7 +350,69 @@ void TForm1::spbRepPingClick(TComponent*) {}
 
 void TForm1::Timer1Timer(TComponent*) {}
 
-void TForm1::IdIcmpClientReply(TComponent*, const TReplyStatus&) {}
+void TForm1::IdIcmpClientReply(TComponent*, const TReplyStatus& AReplyStatus) {
+  if (AReplyStatus.Status == rsEcho)
+    ShowReply(AReplyStatus);
+  else
+    LogError(AReplyStatus);
+}
+
+// ---- The reply log, the error log and their statistics
+
+namespace {
+
+// The columns that both logs show after their first one, in their order.
+void AddRecordTexts(TSubItems Texts, const TReplyStatus& AReplyStatus) {
+  Texts.Add(IntToStr(AReplyStatus.ByteCount));
+  Texts.Add(IntToStr(AReplyStatus.MessageType));
+  Texts.Add(IntToStr(AReplyStatus.SequenceNumber));
+  Texts.Add(IntToStr(AReplyStatus.RoundTripMs));
+}
+
+// Makes room for one row in a log that holds more rows than its limit: at most
+// one row goes per entry, so a log holds the limit plus one rows, and one that a
+// lower limit finds longer keeps its length.
+bool TrimOldest(TListItems* Rows, int Limit) {
+  if (Rows->Count() <= Limit) return false;
+  Rows->Delete(Rows->Count() - 1);
+  return true;
+}
+
+}  // namespace
+
+void TForm1::ShowReply(const TReplyStatus& AReplyStatus) {
+  PingCount = PingCount + 1;
+  // The oldest point goes with the oldest row, so the chart shows the rows of the log.
+  if (TrimOldest(ListView1->Items(), speMaxLine->Value())) Chart1->Series(0)->Delete(0);
+  TListItem Row = ListView1->Items()->Insert(0);
+  Row.SetCaption(AReplyStatus.FromAddress);
+  AddRecordTexts(Row.SubItems(), AReplyStatus);
+  Row.SubItems().Add(IntToStr(AReplyStatus.Ttl));
+  Chart1->Series(0)->AddXY(PingCount, static_cast<double>(AReplyStatus.RoundTripMs));
+  Chart1->Series(1)->CheckDataSource();
+  lbAVG->SetCaption(AverageText(AverageTripTime(), LogSeparators(QLocale())));
+}
+
+void TForm1::LogError(const TReplyStatus& AReplyStatus) {
+  if (chbErrLines->Checked()) TrimOldest(ListViewError->Items(), speMaxLine->Value());
+  TListItem Row = ListViewError->Items()->Insert(0);
+  // The host as the box holds it now, which need not be the address that answered.
+  Row.SetCaption(cbHost->Text());
+  AddRecordTexts(Row.SubItems(), AReplyStatus);
+  Row.SubItems().Add(TimeStampText(QDateTime::currentDateTime(), LogSeparators(QLocale()).Time));
+  Row.SubItems().Add(StatusName(AReplyStatus.Status));
+  lbErrorCount->SetCaption(IntToStr(ListViewError->Items()->Count()));
+}
+
+double TForm1::AverageTripTime() const {
+  TListItems* const Rows = ListView1->Items();
+  const int Count = Rows->Count();
+  if (Count == 0) return 0;
+  // Every trip time text, read as the number that was made of it when it was written.
+  double Sum = 0;
+  for (int Index = 0; Index < Count; ++Index) Sum += Rows->Number(Index);
+  return Sum / Count;
+}
 
 void TForm1::BitBtnClearDataClick(TComponent*) {
   ListView1->Items()->Clear();

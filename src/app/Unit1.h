@@ -105,6 +105,15 @@ class TForm1 : public TForm {
   // The running number of the replies plotted since the data were last cleared.
   double PingCount = 0;
 
+  // The reply log, the error log and their statistics. ShowReply records an echo
+  // reply as the top row of the reply log and a point of the chart and shows the
+  // average again; LogError records any other outcome as the top row of the error
+  // log and shows the error count. A log over its limit loses its oldest row first.
+  void ShowReply(const TReplyStatus& AReplyStatus);
+  void LogError(const TReplyStatus& AReplyStatus);
+  // The mean of the reply log's trip time texts, 0 for an empty log.
+  double AverageTripTime() const;
+
   void FormCreate(TComponent* Sender);
   void FormDestroy(TComponent* Sender);
   void BitBtnPingClick(TComponent* Sender);

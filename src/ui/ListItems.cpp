@@ -78,8 +78,8 @@ void TRowTexts::Add(std::string_view Value) {
 
 TListItem TListItems::Insert(int Index) {
   CheckListIndex(Index, Count() + 1);
-  TRowTexts Row;
-  Row.Add("");  // the caption
+  TRow Row;
+  Row.Texts.Add("");  // the caption
   // Only the inserted row is announced, so the view moves the rows below it
   // instead of laying the whole list out again.
   beginInsertRows({}, Index, Index);
@@ -130,7 +130,7 @@ QVariant TListItems::data(const QModelIndex& Index, int Role) const {
   switch (Role) {
     case Qt::DisplayRole:
     case Qt::EditRole: {
-      const TRowTexts& Row = FRows[static_cast<std::size_t>(Index.row())];
+      const TRowTexts& Row = FRows[static_cast<std::size_t>(Index.row())].Texts;
       if (Column >= Row.Count()) return {};
       return QString::fromLocal8Bit(Row.Text(Column));
     }
@@ -171,10 +171,28 @@ bool TListItems::setData(const QModelIndex& Index, const QVariant& Value, int Ro
 
 TRowTexts& TListItems::Row(int Index) {
   CheckListIndex(Index, Count());
-  return FRows[static_cast<std::size_t>(Index)];
+  return FRows[static_cast<std::size_t>(Index)].Texts;
+}
+
+void TListItems::KeepNumbers(int Column, TTextToNumber Convert) {
+  if (Column < 0 || Convert == nullptr)
+    throw EListError("A column kept as numbers needs its index and a conversion");
+  FNumberColumn = Column;
+  FConvert = Convert;
+  for (TRow& Each : FRows) KeepNumber(Each);
+}
+
+double TListItems::Number(int Index) const {
+  CheckListIndex(Index, Count());
+  return FRows[static_cast<std::size_t>(Index)].Number;
+}
+
+void TListItems::KeepNumber(TRow& ARow) const {
+  ARow.Number = FNumberColumn < ARow.Texts.Count() ? FConvert(ARow.Texts.Text(FNumberColumn)) : 0;
 }
 
 void TListItems::CellChanged(int RowIndex, int Column) {
+  if (Column == FNumberColumn) KeepNumber(FRows[static_cast<std::size_t>(RowIndex)]);
   if (Column >= columnCount()) return;
   const QModelIndex Cell = index(RowIndex, Column);
   emit dataChanged(Cell, Cell, {Qt::DisplayRole, Qt::EditRole});

@@ -67,6 +67,17 @@ class TListItems : public QAbstractTableModel {
   // A column at the right end, with the caption and alignment of its header and cells.
   void AddColumn(const std::string& Caption, TAlignment Alignment);
 
+  // Keeps the texts of one column (0 for the captions) also as the numbers that
+  // Convert makes of them, each converted once when it is written, so that adding
+  // up a whole column is a pass over numbers, not over texts. The rows already in
+  // the list are converted at once. No column is kept until this is called; a
+  // negative column or no conversion raises EListError.
+  using TTextToNumber = double (*)(std::string_view Text);
+  void KeepNumbers(int Column, TTextToNumber Convert);
+  // The kept number of the row at 0 <= Index < Count: 0 while the row has no
+  // text in the kept column.
+  double Number(int Index) const;
+
   int rowCount(const QModelIndex& Parent = {}) const override;
   int columnCount(const QModelIndex& Parent = {}) const override;
   QVariant data(const QModelIndex& Index, int Role) const override;
@@ -83,13 +94,23 @@ class TListItems : public QAbstractTableModel {
     TAlignment Alignment;
   };
 
+  struct TRow {
+    TRowTexts Texts;
+    double Number = 0;  // the text of the kept column, as a number
+  };
+
   // The row at Index, or EListError for one the list does not hold.
   TRowTexts& Row(int Index);
-  // Tells the view that a cell of the row changed, if a column shows it.
+  // Converts the row's text of the kept column anew.
+  void KeepNumber(TRow& ARow) const;
+  // Keeps the row's number when the kept column changed, and tells the view
+  // that a cell of the row changed, if a column shows it.
   void CellChanged(int RowIndex, int Column);
 
-  std::deque<TRowTexts> FRows;
+  std::deque<TRow> FRows;
   std::vector<TColumn> FColumns;
+  int FNumberColumn = -1;
+  TTextToNumber FConvert = nullptr;
 };
 
 // A row of the list by its index: valid until rows are inserted or deleted.

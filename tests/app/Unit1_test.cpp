@@ -1,22 +1,29 @@
 #include "app/Unit1.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <vector>
 
 #include "app/HostStore.h"
 #include "rtl/FileErrors.h"
 #include "support/OffscreenApplication.h"
+#include "support/ScopedFd.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/ShellApi.h"
@@ -437,4 +444,197 @@ TEST_F(HostHistoryTest, FailedSaveShowsTheMessageWithTheFullPath) {
   ASSERT_TRUE(QDir(Folder.path()).removeRecursively());
   EndRun();
   EXPECT_EQ(Boxes, THosts{"Cannot create file " + FileName + "."});
+}
+
+// ---- The reply log, the error log and their statistics
+
+namespace {
+
+// The window under a point-and-comma locale, fed records as the echo client fills them.
+struct ReplyLogTest : MainWindowTest {
+  ReplyLogTest() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+  ~ReplyLogTest() override { QLocale::setDefault(SavedLocale); }
+
+  // Replies, or time-outs, with the sequence numbers From to To; a reply's trip
+  // time is its sequence number.
+  static void Replies(int From, int To) {
+    for (int Sequence = From; Sequence <= To; ++Sequence)
+      Form1->ShowReply({72, "127.0.0.1", 0, static_cast<std::uint16_t>(Sequence),
+                        static_cast<std::uint32_t>(Sequence), 64, rsEcho});
+  }
+  static void TimeOuts(int From, int To) {
+    for (int Sequence = From; Sequence <= To; ++Sequence)
+      Form1->LogError({0, "0.0.0.0", 0, static_cast<std::uint16_t>(Sequence), 0, 0, rsTimeOut});
+  }
+  static std::vector<std::string> RowTexts(TListView* Log, int Index) {
+    const TListItem Item = Log->Items()->Item(Index);
+    std::vector<std::string> Texts{Item.Caption()};
+    for (int SubItem = 0; SubItem < Item.SubItems().Count(); ++SubItem)
+      Texts.push_back(Item.SubItems()[SubItem]);
+    return Texts;
+  }
+  static int Rows() { return Form1->ListView1->Items()->Count(); }
+  static int Points() { return Form1->Series1->Count(); }
+  static int ErrorRows() { return Form1->ListViewError->Items()->Count(); }
+
+  QLocale SavedLocale;
+};
+
+}  // namespace
+
+TEST_F(ReplyLogTest, EchoesBecomeReplyRowsAndPointsAndEveryOtherStatusAnErrorRow) {
+  TIdIcmpClient* const Client = Form1->IdIcmpClient;
+  Client->OnReply(Client, {std::numeric_limits<std::int32_t>::min(), "10.0.0.1", 255, 65535,
+                           std::numeric_limits<std::uint32_t>::max(), 255, rsEcho});
+  for (const auto Status : {rsError, rsTimeOut, rsErrorUnreachable, rsErrorTTLExceeded,
+                            static_cast<TReplyStatusKind>(9)})
+    Client->OnReply(Client, {72, "127.0.0.1", 3, 7, 1, 64, Status});
+  EXPECT_EQ(
+      RowTexts(Form1->ListView1, 0),
+      (std::vector<std::string>{"10.0.0.1", "-2147483648", "255", "65535", "4294967295", "255"}));
+  EXPECT_EQ(Form1->lbAVG->Caption(), "4,294,967,300.00 [ms]");
+  EXPECT_EQ(Form1->PingCount, 1);
+  ASSERT_EQ(Points(), 1);
+  EXPECT_EQ(Form1->Series1->XValues()[0], 1);
+  EXPECT_EQ(Form1->Series1->YValues()[0], 4294967295.0);
+  EXPECT_EQ(Form1->Series1->Label(0), "");
+  EXPECT_EQ(Form1->Series1->ValueColor(0), clRed);
+  ASSERT_EQ(ErrorRows(), 5);
+  const char* const Names[] = {"No Status", "rsErrorTTLExceeded", "rsErrorUnreachable", "rsTimeOut",
+                               "rsError"};
+  for (int Row = 0; Row < 5; ++Row) EXPECT_EQ(RowTexts(Form1->ListViewError, Row)[6], Names[Row]);
+  EXPECT_EQ(Form1->lbErrorCount->Caption(), "5");
+}
+
+TEST_F(ReplyLogTest, AFullLogHoldsTheLimitPlusOneRowsAndPointsAndXKeepsRising) {
+  Replies(1, 101);
+  EXPECT_EQ(Rows(), 101);
+  EXPECT_EQ(Points(), 101);
+  Replies(102, 150);
+  ASSERT_EQ(Rows(), 101);
+  ASSERT_EQ(Points(), 101);
+  EXPECT_EQ(RowTexts(Form1->ListView1, 0)[3], "150");
+  EXPECT_EQ(RowTexts(Form1->ListView1, 100)[3], "50");
+  for (int Point = 0; Point < 101; ++Point) EXPECT_EQ(Form1->Series1->XValues()[Point], 50 + Point);
+  // The label and the average line cover the rows held: trip times 50 to 150.
+  EXPECT_EQ(Form1->lbAVG->Caption(), "100.00 [ms]");
+  ASSERT_EQ(Form1->Series2->Count(), 2);
+  EXPECT_EQ(Form1->Series2->XValues()[0], 50);
+  EXPECT_EQ(Form1->Series2->XValues()[1], 150);
+  EXPECT_EQ(Form1->Series2->YValues()[0], 100);
+}
+
+TEST_F(ReplyLogTest, ALimitChangedLaterNeverShrinksTheLogAndNoNumberReadsAsTen) {
+  Replies(1, 101);
+  Form1->speMaxLine->SetValue(10);
+  Replies(102, 105);
+  EXPECT_EQ(Rows(), 101);
+  EXPECT_EQ(Points(), 101);
+  Form1->speMaxLine->SetValue(103);
+  Replies(106, 107);
+  EXPECT_EQ(Rows(), 103);
+  Replies(108, 110);
+  EXPECT_EQ(Rows(), 104);
+  EXPECT_EQ(Points(), 104);
+  Form1->BitBtnClearDataClick(Form1->BitBtnClearData);
+  Form1->speMaxLine->SetText("many");
+  Replies(1, 20);
+  EXPECT_EQ(Rows(), 11);
+  EXPECT_EQ(Points(), 11);
+}
+
+TEST_F(ReplyLogTest, AfterClearDataTheNextReplyIsPlottedAtOneWithItsOwnAverage) {
+  Replies(40, 44);
+  QTest::mouseClick(Form1->BitBtnClearData, Qt::LeftButton);
+  EXPECT_EQ(Form1->lbAVG->Caption(), "42.00 [ms]");
+  EXPECT_EQ(Form1->Series2->Count(), 0);
+  Replies(7, 7);
+  ASSERT_EQ(Points(), 1);
+  EXPECT_EQ(Form1->Series1->XValues()[0], 1);
+  EXPECT_EQ(Form1->lbAVG->Caption(), "7.00 [ms]");
+  ASSERT_EQ(Form1->Series2->Count(), 2);
+  EXPECT_EQ(Form1->Series2->YValues()[1], 7);
+}
+
+TEST_F(ReplyLogTest, TheAverageLabelTakesTheSeparatorsOfTheLocaleAtEachReply) {
+  const struct {
+    int From, To;
+    const char *PointAndComma, *CommaAndPoint;
+  } Cases[] = {{0, 1, "0.50 [ms]", "0,50 [ms]"},
+               {12, 13, "12.50 [ms]", "12,50 [ms]"},
+               {1000, 1000, "1,000.00 [ms]", "1.000,00 [ms]"},
+               {1234, 1235, "1,234.50 [ms]", "1.234,50 [ms]"}};
+  for (const auto& Case : Cases) {
+    for (const bool German : {false, true}) {
+      QLocale::setDefault(German ? QLocale(QLocale::German)
+                                 : QLocale(QLocale::English, QLocale::UnitedStates));
+      Form1->BitBtnClearDataClick(Form1->BitBtnClearData);
+      Replies(Case.From, Case.To);
+      EXPECT_EQ(Form1->lbAVG->Caption(), German ? Case.CommaAndPoint : Case.PointAndComma);
+    }
+  }
+}
+
+TEST_F(ReplyLogTest, AnErrorRowShowsTheHostBoxTheRecordTheTimeAndTheStatus) {
+  Replies(1, 3);
+  Form1->cbHost->SetText("localhost");
+  const QDateTime Before = QDateTime::currentDateTime().addSecs(-1);
+  TimeOuts(3490, 3490);
+  const QDateTime After = QDateTime::currentDateTime();
+  Form1->cbHost->SetText("127.0.0.2");
+  QLocale::setDefault(QLocale(QLocale::Finnish));
+  TimeOuts(3491, 3491);
+  const std::vector<std::string> Texts = RowTexts(Form1->ListViewError, 1);
+  ASSERT_EQ(Texts.size(), 7U);
+  EXPECT_EQ(std::vector<std::string>(Texts.begin(), Texts.begin() + 5),
+            (std::vector<std::string>{"localhost", "0", "0", "3490", "0"}));
+  const QDateTime Stamp =
+      QDateTime::fromString(QString::fromStdString(Texts[5]), "dd.MM.yyyy HH:mm:ss");
+  EXPECT_TRUE(Stamp >= Before && Stamp <= After) << Texts[5];
+  EXPECT_EQ(Texts[6], "rsTimeOut");
+  // The next row has the box's new text and the Finnish time separator.
+  const std::vector<std::string> Next = RowTexts(Form1->ListViewError, 0);
+  EXPECT_EQ(Next[0], "127.0.0.2");
+  EXPECT_TRUE(QRegularExpression(R"(^\d\d\.\d\d\.\d{4} \d\d\.\d\d\.\d\d$)")
+                  .match(QString::fromStdString(Next[5]))
+                  .hasMatch())
+      << Next[5];
+  // Errors leave the reply side alone.
+  EXPECT_EQ(Form1->PingCount, 3);
+  EXPECT_EQ(Points(), 3);
+  EXPECT_EQ(Form1->lbAVG->Caption(), "2.00 [ms]");
+}
+
+TEST_F(ReplyLogTest, TheErrorLogGrowsWithoutItsLimitAndALateLimitKeepsItsLength) {
+  Form1->speMaxLine->SetValue(10);
+  TimeOuts(1, 30);
+  EXPECT_EQ(ErrorRows(), 30);
+  Form1->chbErrLines->SetChecked(true);
+  TimeOuts(31, 33);
+  EXPECT_EQ(ErrorRows(), 30);
+  EXPECT_EQ(RowTexts(Form1->ListViewError, 29)[3], "4");
+  EXPECT_EQ(Form1->lbErrorCount->Caption(), "30");
+  QTest::mouseClick(Form1->BitBtn1, Qt::LeftButton);
+  EXPECT_EQ(Form1->lbErrorCount->Caption(), "30");
+  TimeOuts(34, 50);
+  EXPECT_EQ(ErrorRows(), 11);
+  EXPECT_EQ(Form1->lbErrorCount->Caption(), "11");
+}
+
+TEST_F(ReplyLogTest, AnEchoFromTheLoopbackBecomesTheTopRowAndAPoint) {
+  if (!quorvel::test::ScopedFd(::socket(AF_INET, SOCK_RAW, IPPROTO_ICMP)))
+    GTEST_SKIP() << "raw ICMP sockets need CAP_NET_RAW";
+  Form1->IdIcmpClient->SetHost("127.0.0.1");
+  Form1->IdIcmpClient->SetReceiveTimeout(2000);
+  Form1->IdIcmpClient->PingHost();
+  // On the loopback the first datagram that matches may be the request itself.
+  const TReplyStatus& Reply = Form1->IdIcmpClient->ReplyStatus();
+  ASSERT_EQ(Reply.Status, rsEcho);
+  ASSERT_EQ(Rows(), 1);
+  EXPECT_EQ(RowTexts(Form1->ListView1, 0),
+            (std::vector<std::string>{"127.0.0.1", IntToStr(Reply.ByteCount),
+                                      IntToStr(Reply.MessageType), IntToStr(FirstSequenceNumber),
+                                      IntToStr(Reply.RoundTripMs), IntToStr(Reply.Ttl)}));
+  EXPECT_EQ(Form1->lbAVG->Caption(), IntToStr(Reply.RoundTripMs) + ".00 [ms]");
+  EXPECT_EQ(Points(), 1);
 }

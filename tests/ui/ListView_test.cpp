@@ -140,6 +140,26 @@ TEST_F(TReplyLog, ABadIndexRaisesEListErrorAndChangesNothing) {
   EXPECT_EQ(Items->Item(0).Caption(), "127.0.0.1");
 }
 
+TEST_F(TReplyLog, AKeptColumnHoldsTheNumbersOfItsTextsAsTheyAreWritten) {
+  AddReply(7);
+  TListItems* const Items = Log->Items();
+  // The sequence column, read here as the length of its text.
+  Items->KeepNumbers(3, [](std::string_view Text) { return static_cast<double>(Text.size()); });
+  EXPECT_EQ(Items->Number(0), 1);
+  AddReply(1234);
+  EXPECT_EQ(Items->Number(0), 4);
+  EXPECT_EQ(Items->Number(1), 1);
+  Items->Item(1).SubItems().Set(2, "123456");
+  EXPECT_EQ(Items->Number(1), 6);
+  Items->Insert(0).SetCaption("no sequence yet");
+  EXPECT_EQ(Items->Number(0), 0);
+  Items->Delete(0);
+  EXPECT_EQ(Items->Number(0), 4);
+  EXPECT_EQ(ListErrorOf([&] { Items->Number(2); }), "List index out of bounds (2)");
+  EXPECT_EQ(ListErrorOf([&] { Items->KeepNumbers(-1, nullptr); }),
+            "A column kept as numbers needs its index and a conversion");
+}
+
 TEST_F(TReplyLog, TheHeaderAndTheCellsFollowTheColumns) {
   AddReply(1);
   ASSERT_EQ(Log->model()->columnCount(), 6);
