@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "chart/ChartValueList.h"
-#include "ui/Graphics.h"
 #include "rtl/Classes.h"
+#include "ui/Graphics.h"
 
 class QPainter;
 class TChart;
