@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   iproute2 util-linux mount netbase
   binutils-mingw-w64-x86-64
+  xvfb xauth
 )
 
 missing=()

@@ -3,12 +3,14 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
+#include <QScopedValueRollback>
 
 #include "app/AboutPicture.h"
 #include "app/HostStore.h"
 #include "app/LogFormat.h"
 #include "rtl/SysUtils.h"
 #include "ui/Application.h"
+#include "ui/Screen.h"
 #include "ui/ShellApi.h"
 
 TForm1* Form1 = nullptr;
@@ -344,11 +346,51 @@ void TForm1::FormCreate(TComponent* Sender) {
 
 void TForm1::FormDestroy(TComponent*) { SaveHosts(); }
 
-void TForm1::BitBtnPingClick(TComponent*) {}
+void TForm1::BitBtnPingClick(TComponent*) {
+  // The client sends one request at a time. A click or tick that comes while a
+  // ping waits is dropped: a repeat's next tick comes anyway, and deferred
+  // requests would follow each other without a pause.
+  if (FPinging) return;
+  const QScopedValueRollback Pinging(FPinging, true);
+  // Remembered first, so a host whose ping then fails is in the history too.
+  RememberHost(cbHost->Text());
+  IdIcmpClient->SetReceiveTimeout(speTimeout->Value());
+  IdIcmpClient->SetHost(cbHost->Text());
+  IdIcmpClient->PingHost();
+}
 
-void TForm1::spbRepPingClick(TComponent*) {}
+void TForm1::spbRepPingClick(TComponent*) {
+  const bool Repeating = spbRepPing->Down();
+  spbRepPing->SetCaption(Repeating ? "End repeat Ping" : "Start repeat Ping");
+  // The interval box is read as typed, so a shorter interval gives faster
+  // ticks; one that reads 0 or less would never tick and gets the box's minimum.
+  const int Interval = speRepeat->Value();
+  Timer1->SetInterval(static_cast<unsigned>(Interval > 0 ? Interval : speRepeat->MinValue()));
+  Timer1->SetEnabled(Repeating);
+  for (TControl* const Setting : std::initializer_list<TControl*>{
+           speRepeat, cbHost, BitBtnPing, speTimeout, speMaxLine, chbErrLines, speMaxHosts})
+    Setting->SetEnabled(!Repeating);
+}
 
-void TForm1::Timer1Timer(TComponent*) {}
+namespace {
+
+// Shows the hourglass while it lives; the default cursor is back before an
+// exception that ends its scope is shown.
+struct TBusyCursor {
+  TBusyCursor() { Screen->SetCursor(crHourGlass); }
+  ~TBusyCursor() { Screen->SetCursor(crDefault); }
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+}  // namespace
+
+void TForm1::Timer1Timer(TComponent*) {
+  // A tick during a single ping is dropped without touching the cursor.
+  if (FPinging) return;
+  const TBusyCursor Busy;
+  BitBtnPing->OnClick(Timer1);
+}
 
 void TForm1::IdIcmpClientReply(TComponent*, const TReplyStatus& AReplyStatus) {
   if (AReplyStatus.Status == rsEcho)

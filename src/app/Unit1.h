@@ -170,6 +170,8 @@ class TForm1 : public TForm {
   // The stored history could not be read in this run: the save keeps it
   // rather than replace it by a list that never held it.
   bool FHostFileUnread = false;
+  // A ping waits for its answer; requests meanwhile are dropped.
+  bool FPinging = false;
 };
 
 // The program's one window, while it exists.

@@ -4,6 +4,12 @@
 
 #include "ui/Application.h"
 
+namespace {
+bool TimersRefused = false;
+}  // namespace
+
+void SetTimersRefused(bool Refused) { TimersRefused = Refused; }
+
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
   // Precise timers never tick early; coarse ones may come up to 5% early, and
   // the interval paces the echo requests whose period the user chose.
@@ -31,7 +37,7 @@ void TTimer::UpdateTimer() {
   if (!FEnabled || FInterval == 0) return;
   // Qt times intervals up to INT_MAX ms. A timer the event loop refuses gets
   // the id 0, though QTimer then still calls itself active.
-  if (FInterval <= INT_MAX) FTimer.start(static_cast<int>(FInterval));
+  if (!TimersRefused && FInterval <= INT_MAX) FTimer.start(static_cast<int>(FInterval));
   if (FTimer.timerId() <= 0) {
     FTimer.stop();
     FEnabled = false;

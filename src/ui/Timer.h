@@ -41,3 +41,7 @@ class TTimer : public TComponent {
   bool FEnabled = true;
   unsigned FInterval = 1000;
 };
+
+// While Refused is true, every timer that starts is refused as if the system
+// had none left, so callers' handling of that case can be exercised.
+void SetTimersRefused(bool Refused);

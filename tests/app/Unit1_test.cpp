@@ -1,8 +1,6 @@
 #include "app/Unit1.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <QApplication>
 #include <QDir>
@@ -21,9 +19,10 @@
 #include <vector>
 
 #include "app/HostStore.h"
+#include "app/MainWindowTest.h"
 #include "rtl/FileErrors.h"
 #include "support/OffscreenApplication.h"
-#include "support/ScopedFd.h"
+#include "support/RawSockets.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/ShellApi.h"
@@ -33,49 +32,6 @@ namespace {
 QRect BoundsOf(const TControl* Control) {
   return {Control->Left(), Control->Top(), Control->Width(), Control->Height()};
 }
-
-// A folder of its own for the history file, in place before the window loads
-// the history and until the last window has saved it.
-struct THostFolder {
-  THostFolder() { SetHostFolder(Folder.path().toStdString()); }
-  ~THostFolder() { SetHostFolder(""); }
-
-  QTemporaryDir Folder;
-  const std::string FileName = Folder.filePath("host.txt").toStdString();
-};
-
-// The main window as the program makes it, in an active window of the
-// offscreen platform; message boxes and the shell are answered here.
-struct MainWindowTest : testing::Test, TOffscreenApplication, THostFolder {
-  MainWindowTest() {
-    SetMessageBoxHook([this](const std::string& Text, const std::string&, unsigned) {
-      Boxes.push_back(Text);
-      return IDOK;
-    });
-    SetShellExecuteHook([this](const TShellRequest& Request) {
-      Requests.push_back(Request);
-      return std::intptr_t{42};
-    });
-    App->CreateForm(Form1);
-  }
-  ~MainWindowTest() override {
-    SetShellExecuteHook({});
-    SetMessageBoxHook({});
-  }
-
-  void ShowWindow() {
-    Form1->Show();
-    QApplication::setActiveWindow(Form1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
-  }
-
-  int Argc = 1;
-  char Program[16] = "quorvel";
-  char* Argv[2] = {Program, nullptr};
-  std::vector<std::string> Boxes;
-  std::vector<TShellRequest> Requests;
-  std::unique_ptr<TApplication> App = std::make_unique<TApplication>(Argc, Argv);
-};
 
 }  // namespace
 
@@ -263,6 +219,7 @@ TEST_F(MainWindowTest, ClearDataEmptiesTheReplyLogAndChartAndKeepsTheLabels) {
 
 TEST_F(MainWindowTest, TimeOutFieldIsClampedWhenSinglePingTakesTheFocus) {
   ShowWindow();
+  Form1->cbHost->SetText("127.0.0.1");
   Form1->speTimeout->setFocus();
   Form1->speTimeout->SetText("");
   QTest::keyClicks(Form1->speTimeout, "50");
@@ -272,14 +229,27 @@ TEST_F(MainWindowTest, TimeOutFieldIsClampedWhenSinglePingTakesTheFocus) {
   EXPECT_EQ(Form1->speTimeout->Value(), 100);
 }
 
-TEST_F(MainWindowTest, RepeatToggleLeavesTheIntervalAsTyped) {
+TEST_F(MainWindowTest, RepeatToggleTakesTheIntervalAsTypedButNeverOneBelowOne) {
   ShowWindow();
-  Form1->speRepeat->setFocus();
-  Form1->speRepeat->SetText("5");
-  QTest::mouseClick(Form1->spbRepPing, Qt::LeftButton);
-  EXPECT_TRUE(Form1->speRepeat->hasFocus());
-  EXPECT_EQ(Form1->speRepeat->Text(), "5");
-  EXPECT_EQ(Form1->speRepeat->Value(), 5);
+  Form1->cbHost->SetText("127.0.0.1");
+  const struct {
+    const char* Typed;
+    unsigned Interval;
+  } Cases[] = {{"5", 5}, {"250000", 250000}, {"0", 1000}, {"-5", 1000}, {"abc", 1000}};
+  for (const auto& Case : Cases) {
+    Form1->speRepeat->setFocus();
+    Form1->speRepeat->SetText(Case.Typed);
+    // The toggle takes no focus, so the box is read before it is clamped.
+    QTest::mouseClick(Form1->spbRepPing, Qt::LeftButton);
+    EXPECT_EQ(Form1->Timer1->Interval(), Case.Interval) << Case.Typed;
+    EXPECT_TRUE(Form1->Timer1->Enabled());
+    // Disabled, the box loses the focus and shows its range again.
+    EXPECT_FALSE(Form1->speRepeat->hasFocus());
+    EXPECT_EQ(Form1->speRepeat->Value(), std::clamp(static_cast<int>(Case.Interval), 1000, 100000))
+        << Case.Typed;
+    QTest::mouseClick(Form1->spbRepPing, Qt::LeftButton);
+    EXPECT_FALSE(Form1->Timer1->Enabled());
+  }
 }
 
 TEST_F(MainWindowTest, AboutPageShowsThePictureCentredAndTheLinks) {
@@ -353,11 +323,6 @@ using namespace std::string_literals;
 // Runs of the program one after the other, each ending with the window
 // destroyed, which saves the history, the next one loading it.
 struct HostHistoryTest : MainWindowTest {
-  void EndRun() { App.reset(); }
-  void StartRun() {
-    App = std::make_unique<TApplication>(Argc, Argv);
-    App->CreateForm(Form1);
-  }
   void Store(const std::string& Bytes) const { std::ofstream(FileName, std::ios::binary) << Bytes; }
   std::string Stored() const {
     std::ifstream In(FileName, std::ios::binary);
@@ -622,8 +587,7 @@ TEST_F(ReplyLogTest, TheErrorLogGrowsWithoutItsLimitAndALateLimitKeepsItsLength)
 }
 
 TEST_F(ReplyLogTest, AnEchoFromTheLoopbackBecomesTheTopRowAndAPoint) {
-  if (!quorvel::test::ScopedFd(::socket(AF_INET, SOCK_RAW, IPPROTO_ICMP)))
-    GTEST_SKIP() << "raw ICMP sockets need CAP_NET_RAW";
+  if (!RawSocketsAllowed()) GTEST_SKIP() << "raw ICMP sockets need CAP_NET_RAW";
   Form1->IdIcmpClient->SetHost("127.0.0.1");
   Form1->IdIcmpClient->SetReceiveTimeout(2000);
   Form1->IdIcmpClient->PingHost();

@@ -4,9 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <memory>
@@ -17,6 +14,7 @@
 #include "net/IdComponent.h"
 #include "net/IdGlobal.h"
 #include "net/IdStackWindows.h"
+#include "support/RawSockets.h"
 
 class RecordingStack : public TIdStackWindows {
  public:
@@ -61,14 +59,6 @@ class RecordingStack : public TIdStackWindows {
     return TIdStackWindows::SockClose(ASocket);
   }
 };
-
-// Whether this process may open raw sockets (root or CAP_NET_RAW).
-inline bool RawSocketsAllowed() {
-  const int Fd = ::socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
-  if (Fd < 0) return false;
-  ::close(Fd);
-  return true;
-}
 
 // Makes the shared stack a RecordingStack for the test's lifetime; skips
 // the test when raw sockets are not allowed.

@@ -117,6 +117,19 @@ TEST_F(TTimerTicks, AnIntervalBeyondWhatTheSystemTimesLeavesTheTimerOff) {
   EXPECT_TRUE(WaitForTicks(1));
 }
 
+TEST_F(TTimerTicks, RefusedTimersRaiseAndTheNextStartAfterwardsTicks) {
+  Timer.SetEnabled(false);
+  Timer.SetInterval(30);
+  SetTimersRefused(true);
+  ExpectOutOfResources([&] { Timer.SetEnabled(true); });
+  SetTimersRefused(false);
+  EXPECT_FALSE(Timer.Enabled());
+  QTest::qWait(120);
+  EXPECT_TRUE(Ticks.empty());
+  Timer.SetEnabled(true);
+  EXPECT_TRUE(WaitForTicks(1));
+}
+
 TEST(Timer, CannotStartWithoutAnEventLoop) {
   if (QCoreApplication::instance() != nullptr)
     GTEST_SKIP() << "needs a process without an application";
