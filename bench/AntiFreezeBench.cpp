@@ -9,20 +9,18 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <ctime>
-#include <thread>
+#include <optional>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "net/IdComponent.h"
 #include "net/IdSocketHandle.h"
 #include "support/OffscreenApplication.h"
 #include "ui/IdAntiFreeze.h"
 
 namespace {
-
-constexpr QEvent::Type Stamped = static_cast<QEvent::Type>(QEvent::User + 1);
 
 // Notes the time of every step before taking it.
 class TTimedAntiFreeze : public TIdAntiFreeze {
@@ -33,31 +31,6 @@ class TTimedAntiFreeze : public TIdAntiFreeze {
     TIdAntiFreeze::PumpMessages();
   }
   std::vector<qint64> Steps;
-
- private:
-  const QElapsedTimer& FClock;
-};
-
-// An event that carries the time it was posted at.
-class TStampedEvent : public QEvent {
- public:
-  explicit TStampedEvent(qint64 APosted) : QEvent(Stamped), Posted(APosted) {}
-  TStampedEvent* clone() const override { return new TStampedEvent(*this); }
-  qint64 Posted;
-};
-
-// Notes how long each stamped event waited for its handling.
-class TLatencyRecorder : public QObject {
- public:
-  explicit TLatencyRecorder(const QElapsedTimer& AClock) : FClock(AClock) {}
-  std::vector<qint64> Latencies;
-
- protected:
-  bool event(QEvent* Event) override {
-    if (Event->type() != Stamped) return QObject::event(Event);
-    Latencies.push_back(FClock.nsecsElapsed() - static_cast<TStampedEvent*>(Event)->Posted);
-    return true;
-  }
 
  private:
   const QElapsedTimer& FClock;
@@ -89,20 +62,13 @@ void BM_SlicedWaitOfFiveSeconds(benchmark::State& AState) {
   TTimedAntiFreeze AntiFreeze(Clock);
   TLatencyRecorder Recorder(Clock);
   for (auto _ : AState) {
-    std::atomic<bool> Posting = true;
-    std::thread Poster([&] {
-      while (Posting) {
-        QCoreApplication::postEvent(&Recorder, new TStampedEvent(Clock.nsecsElapsed()));
-        std::this_thread::sleep_for(std::chrono::milliseconds(7));
-      }
-    });
+    std::optional<TEventPoster> Poster(std::in_place, Recorder, Clock);
     const double CpuBefore = ThreadCpuMs();
     const qint64 Start = Clock.nsecsElapsed();
     benchmark::DoNotOptimize(Silent.WaitReadable(5000));
     const qint64 End = Clock.nsecsElapsed();
     AState.counters["wait_cpu_ms"] = ThreadCpuMs() - CpuBefore;
-    Posting = false;
-    Poster.join();
+    Poster.reset();
     QCoreApplication::processEvents();
 
     qint64 Gap = 0;
@@ -111,16 +77,9 @@ void BM_SlicedWaitOfFiveSeconds(benchmark::State& AState) {
       Gap = std::max(Gap, Step - Last);
       Last = Step;
     }
-    std::vector<qint64> Sorted = Recorder.Latencies;
-    std::sort(Sorted.begin(), Sorted.end());
     AState.counters["wait_ms"] = static_cast<double>(End - Start) / 1e6;
     AState.counters["largest_step_gap_ms"] = static_cast<double>(Gap) / 1e6;
-    AState.counters["events"] = static_cast<double>(Sorted.size());
-    if (!Sorted.empty()) {
-      AState.counters["median_event_delay_ms"] =
-          static_cast<double>(Sorted[Sorted.size() / 2]) / 1e6;
-      AState.counters["worst_event_delay_ms"] = static_cast<double>(Sorted.back()) / 1e6;
-    }
+    ReportEventDelays(AState, Recorder.Latencies);
   }
 }
 BENCHMARK(BM_SlicedWaitOfFiveSeconds)->Iterations(1)->Unit(benchmark::kMillisecond);

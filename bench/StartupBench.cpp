@@ -12,10 +12,10 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <string_view>
 
+#include "BenchSupport.h"
 #include "app/HostStore.h"
 #include "app/Unit1.h"
 #include "ui/Application.h"
@@ -27,21 +27,6 @@ namespace {
 constexpr std::string_view ChildFlag = "--window-child";
 // How long the child lets the idle window settle before it measures memory.
 constexpr int SettleMs = 300;
-
-// The resident memory of this process, in kilobytes.
-long ResidentKilobytes() {
-  std::ifstream Status("/proc/self/status");
-  std::string Key;
-  while (Status >> Key) {
-    if (Key == "VmRSS:") {
-      long Value = 0;
-      Status >> Value;
-      return Value;
-    }
-    Status.ignore(4096, '\n');
-  }
-  return -1;
-}
 
 // Tells the parent of the first paint of the watched window.
 class TFirstPaint : public QObject {
