@@ -11,6 +11,9 @@ void StartOffscreenApplication() {
   new QApplication(Argc, Argv);
 }
 
-// The font library that Qt loads for text keeps a few blocks it never frees;
-// the leak checker of sanitized builds is told to let them be, and nothing else.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+// The font library that Qt loads for text, and the message bus library that it
+// loads on a real display, keep a few blocks they never free; the leak checker
+// of sanitized builds is told to let them be, and nothing else.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\nleak:libdbus-1.so\n";
+}
