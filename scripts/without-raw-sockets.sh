@@ -7,9 +7,12 @@
 # network namespace.
 set -euo pipefail
 
+# QUORVEL_ICMP_SOCKETS tells tests which kind the run is meant to have.
 range="$(id -g) $(id -g)"
+export QUORVEL_ICMP_SOCKETS=datagram
 if [ "${1:-}" = "--no-datagram" ]; then
   range="1 0"
+  QUORVEL_ICMP_SOCKETS=none
   shift
 fi
 echo "$range" >/proc/sys/net/ipv4/ping_group_range

@@ -6,6 +6,7 @@
 #include "net/IdException.h"
 #include "net/IdGlobal.h"
 #include "net/IdResourceStrings.h"
+#include "platform/kernel/Library.h"
 #include "rtl/SysUtils.h"
 
 namespace {
@@ -124,7 +125,12 @@ void TIdStack::ThrowSocketError(int ACode) { throw EIdSocketError(ACode, SocketE
 
 TIdStackSocketHandle TIdStack::NewSocketHandle(int ASocketType, int AProtocol) {
   const TIdStackSocketHandle Handle = SockOpen(Id_PF_INET, ASocketType, AProtocol);
-  if (Handle == Id_INVALID_SOCKET) throw EIdInvalidSocket(RSCannotAllocateSocket);
+  if (Handle == Id_INVALID_SOCKET) {
+    // A refused raw socket is a missing right the user can grant: say how.
+    if (ASocketType == Id_SOCK_RAW && SockLastError() == Id_WSAEACCES)
+      throw EIdInvalidSocket(Format(RSIcmpSocketsRefused, {ExecutableFileName()}));
+    throw EIdInvalidSocket(RSCannotAllocateSocket);
+  }
   return Handle;
 }
 

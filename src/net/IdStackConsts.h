@@ -27,5 +27,6 @@ inline constexpr int Id_SD_Recv = SD_RECEIVE;
 inline constexpr int Id_SD_Send = SD_SEND;
 inline constexpr int Id_SD_Both = SD_BOTH;
 
+inline constexpr int Id_WSAEACCES = WSAEACCES;
 inline constexpr int Id_WSAEMSGSIZE = WSAEMSGSIZE;
 inline constexpr int Id_WSAHOST_NOT_FOUND = WSAHOST_NOT_FOUND;

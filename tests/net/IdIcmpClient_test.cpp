@@ -5,11 +5,15 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <random>
 
+#include <sys/socket.h>
+
 #include "net/IdException.h"
 #include "net/RecordingStack.h"
+#include "platform/kernel/Library.h"
 #include "platform/kernel/Process.h"
 #include "support/DnsResponder.h"
 #include "support/IcmpPeer.h"
@@ -320,6 +324,7 @@ TEST_F(EchoClient, DefaultsOfTheEchoClient) {
 }
 
 TEST_F(EchoClient, OnLoopbackOurOwnRequestArrivesFirstAndIsTheAnswer) {
+  if (!RawSocketsAllowed()) GTEST_SKIP() << "only a raw socket sees our own request";
   const TReplyStatus Reply = Ping("127.0.0.1");
   EXPECT_EQ(Reply.Status, rsEcho);
   EXPECT_EQ(Reply.MessageType, 8);
@@ -330,6 +335,59 @@ TEST_F(EchoClient, OnLoopbackOurOwnRequestArrivesFirstAndIsTheAnswer) {
   EXPECT_LT(Reply.RoundTripMs, 1000u);
   EXPECT_EQ(Client->SequenceNumber(), 3490);
   EXPECT_EQ(Client->ReplyStatus().SequenceNumber, 3489);
+}
+
+TEST_F(EchoClient, WithoutRawSocketsAnIcmpDatagramSocketCarriesThePing) {
+  if (RawSocketsAllowed()) GTEST_SKIP() << "raw sockets are allowed here";
+  Client->SetHost("127.0.0.1");
+  int Type = 0;
+  socklen_t Size = sizeof Type;
+  ASSERT_EQ(::getsockopt(static_cast<int>(Client->ReadySocket().SocketValue()), SOL_SOCKET,
+                         SO_TYPE, &Type, &Size),
+            0);
+  EXPECT_EQ(Type, SOCK_DGRAM);
+  // Only the kernel's answer reaches a datagram socket, never our request.
+  const TReplyStatus Reply = Ping("127.0.0.1");
+  EXPECT_EQ(Reply.Status, rsEcho);
+  EXPECT_EQ(Reply.MessageType, 0);
+  EXPECT_EQ(Reply.Ttl, 64);
+  EXPECT_EQ(Reply.ByteCount, 20 + 52);
+  EXPECT_EQ(Reply.FromAddress, "127.0.0.1");
+  EXPECT_EQ(Reply.SequenceNumber, 3489);
+  EXPECT_EQ(Client->SequenceNumber(), 3490);
+}
+
+// A run meant to have fewer rights (see without-raw-sockets.sh) must have
+// them, or its cases would pass on raw sockets unseen.
+TEST(IcmpSocketRights, AreThoseTheRunWasStartedWith) {
+  const char* Meant = std::getenv("QUORVEL_ICMP_SOCKETS");
+  if (Meant == nullptr) GTEST_SKIP() << "a run with all rights";
+  EXPECT_FALSE(RawSocketsAllowed());
+  EXPECT_EQ(PingsAllowed(), std::string(Meant) == "datagram") << Meant;
+}
+
+// Runs where neither kind of ICMP socket is allowed: the user is told how to
+// grant the right, and nothing is recorded.
+TEST(NoIcmpSockets, ThePingRaisesInvalidSocketSayingHowToGrantTheRight) {
+  if (PingsAllowed()) GTEST_SKIP() << "this process may ping";
+  TIdIcmpClient Client(nullptr);
+  int Events = 0;
+  Client.OnReply = [&](TComponent*, const TReplyStatus&) { ++Events; };
+  Client.SetHost("127.0.0.1");
+  try {
+    Client.PingHost();
+    FAIL() << "no exception";
+  } catch (const EIdInvalidSocket& E) {
+    const std::string Program = ExecutableFileName();
+    EXPECT_EQ(E.Message(), "Cannot allocate socket.\r\n"
+                           "This user may not send pings. Allow them for this program with\r\n"
+                           "    sudo setcap cap_net_raw+ep " + Program + "\r\n"
+                           "or for the users of every group with\r\n"
+                           "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"");
+    EXPECT_NE(Program.find("net_IdIcmpClient_test"), std::string::npos) << Program;
+  }
+  EXPECT_EQ(Events, 0);
+  EXPECT_EQ(Client.SequenceNumber(), 3489);
 }
 
 TEST_F(EchoClient, LocalhostIsLoopbackWithoutALookup) {
@@ -359,6 +417,7 @@ TEST_F(EchoClient, EachPingOpensASocketAndClosesItAfterTheWait) {
 }
 
 TEST_F(EchoClient, TheRequestGoesOnTheWireByteForByte) {
+  if (!RawSocketsAllowed()) GTEST_SKIP() << "the watcher needs a raw socket of its own";
   // A second raw socket on loopback sees the request as the kernel carried it.
   const int Watcher = ::socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
   ASSERT_GE(Watcher, 0);
@@ -448,7 +507,7 @@ namespace {
 class EchoNetwork : public EchoClient {
  protected:
   static void SetUpTestSuite() {
-    if (!RawSocketsAllowed()) return;
+    if (!PingsAllowed()) return;
     try {
       Net = std::make_unique<quorvel::test::TestNetwork>();
       Net->AddNamespace("r1", true);
@@ -485,6 +544,15 @@ class EchoNetwork : public EchoClient {
   static inline std::unique_ptr<quorvel::test::TestNetwork> Net;
   static inline std::string Target;
   static inline std::string Failure;
+};
+
+// Cases with a scripted peer, which answers through a raw socket of its own.
+class EchoPeerNetwork : public EchoNetwork {
+ protected:
+  void SetUp() override {
+    if (!RawSocketsAllowed()) GTEST_SKIP() << "the scripted peer needs a raw socket";
+    EchoNetwork::SetUp();
+  }
 };
 
 // An echo reply to the request, with its sequence number moved by ADelta and
@@ -574,7 +642,7 @@ TEST_F(EchoNetwork, ATimeOutOfZeroPollsOnce) {
   EXPECT_EQ(Stack().SelectTimeOuts, (std::vector<int>{0}));
 }
 
-TEST_F(EchoNetwork, AForeignReplyIsSkippedAndTheRightOneReported) {
+TEST_F(EchoPeerNetwork, AForeignReplyIsSkippedAndTheRightOneReported) {
   auto Answers = Peer([](std::span<const std::uint8_t> Request) {
     return std::vector<PeerAnswer>{{EchoReply(Request, -1)}, {EchoReply(Request), 100}};
   });
@@ -591,7 +659,7 @@ TEST_F(EchoNetwork, AForeignReplyIsSkippedAndTheRightOneReported) {
   EXPECT_GE(Reply.RoundTripMs, 100u);
 }
 
-TEST_F(EchoNetwork, OnlyForeignRepliesEndInATimeOutOnTime) {
+TEST_F(EchoPeerNetwork, OnlyForeignRepliesEndInATimeOutOnTime) {
   auto Answers = Peer([](std::span<const std::uint8_t> Request) {
     return std::vector<PeerAnswer>{
         {EchoReply(Request, 1)}, {EchoReply(Request, 2), 100}, {EchoReply(Request, 3), 100}};
@@ -605,7 +673,7 @@ TEST_F(EchoNetwork, OnlyForeignRepliesEndInATimeOutOnTime) {
   EXPECT_EQ(Stack().SelectTimeOuts.size(), 4u);
 }
 
-TEST_F(EchoNetwork, ARedirectRaisesNonEchoWithoutEventAndTheSequenceIsSentAgain) {
+TEST_F(EchoPeerNetwork, ARedirectRaisesNonEchoWithoutEventAndTheSequenceIsSentAgain) {
   auto Answers = Peer([](std::span<const std::uint8_t> Request) {
     return std::vector<PeerAnswer>{{Quoting(5, Request, 8)}};
   });
@@ -626,7 +694,7 @@ TEST_F(EchoNetwork, ARedirectRaisesNonEchoWithoutEventAndTheSequenceIsSentAgain)
 // A foreign reply long enough to hold our sequence number where an error's
 // quote would be, then an error whose quote is cut short: the error must not
 // be matched on the bytes the reply left in the receive buffer.
-TEST_F(EchoNetwork, AnErrorQuotingATruncatedRequestIsNotMatchedOnStaleBytes) {
+TEST_F(EchoPeerNetwork, AnErrorQuotingATruncatedRequestIsNotMatchedOnStaleBytes) {
   auto Answers = Peer([](std::span<const std::uint8_t> Request) {
     Bytes Foreign = EchoReply(Request, 1, 60);
     const Bytes IdAndSequence = EchoIdAndSequence(Request);
@@ -641,7 +709,7 @@ TEST_F(EchoNetwork, AnErrorQuotingATruncatedRequestIsNotMatchedOnStaleBytes) {
   EXPECT_EQ(Stack().SelectTimeOuts.size(), 3u) << "both datagrams were examined";
 }
 
-TEST_F(EchoNetwork, AnErrorQuotingTheWholeRequestIsAccepted) {
+TEST_F(EchoPeerNetwork, AnErrorQuotingTheWholeRequestIsAccepted) {
   auto Answers = Peer([](std::span<const std::uint8_t> Request) {
     return std::vector<PeerAnswer>{{Quoting(3, Request, 8)}};
   });
@@ -651,7 +719,7 @@ TEST_F(EchoNetwork, AnErrorQuotingTheWholeRequestIsAccepted) {
   EXPECT_EQ(Reply.ByteCount, 20 + 8 + 20 + 8);
 }
 
-TEST_F(EchoNetwork, AReplyBehindIpOptionsIsReadAfterTheLongerHeader) {
+TEST_F(EchoPeerNetwork, AReplyBehindIpOptionsIsReadAfterTheLongerHeader) {
   auto Answers = Peer(
       [](std::span<const std::uint8_t> Request) {
         return std::vector<PeerAnswer>{{EchoReply(Request)}};
@@ -663,7 +731,7 @@ TEST_F(EchoNetwork, AReplyBehindIpOptionsIsReadAfterTheLongerHeader) {
   EXPECT_EQ(Reply.FromAddress, "198.51.100.2");
 }
 
-TEST_F(EchoNetwork, ADatagramShorterThanItsHeaderPlus8Raises) {
+TEST_F(EchoPeerNetwork, ADatagramShorterThanItsHeaderPlus8Raises) {
   // ICMP shorter than its header never reaches a raw socket, so this peer
   // speaks an unassigned protocol, which the client uses too.
   auto Answers = Peer(

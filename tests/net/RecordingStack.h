@@ -61,12 +61,11 @@ class RecordingStack : public TIdStackWindows {
 };
 
 // Makes the shared stack a RecordingStack for the test's lifetime; skips
-// the test when raw sockets are not allowed.
+// the test when the process may not ping.
 class RecordingStackTest : public testing::Test {
  protected:
   void SetUp() override {
-    if (!RawSocketsAllowed())
-      GTEST_SKIP() << "raw sockets need privilege (CAP_NET_RAW), which this process lacks";
+    if (!PingsAllowed()) GTEST_SKIP() << kPingsRefused;
     StackClass = &RecordingStack::Create;
   }
   void TearDown() override { StackClass = &TIdStackWindows::Create; }

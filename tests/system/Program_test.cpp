@@ -36,7 +36,7 @@ struct TOutcome {
 // the Single Ping handler and every tick.
 struct ProgramTest : MainWindowTest {
   void SetUp() override {
-    if (!RawSocketsAllowed()) GTEST_SKIP() << "raw ICMP sockets need CAP_NET_RAW";
+    if (!PingsAllowed()) GTEST_SKIP() << kPingsRefused;
     ShowWindow();
     Clock.start();
     const TOnReplyEvent Designed = Form1->IdIcmpClient->OnReply;

@@ -13,7 +13,7 @@
 #include "support/RawSockets.h"
 
 TEST(RepeatScreenshot, ShowsALiveRepeatAsTheDisplayShowsIt) {
-  if (!RawSocketsAllowed()) GTEST_SKIP() << "raw ICMP sockets need CAP_NET_RAW";
+  if (!PingsAllowed()) GTEST_SKIP() << kPingsRefused;
   const QString File = qEnvironmentVariable("QUORVEL_SCREENSHOT");
   ASSERT_FALSE(File.isEmpty()) << "QUORVEL_SCREENSHOT names the picture to write";
   const THostFolder History;

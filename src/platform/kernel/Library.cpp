@@ -22,13 +22,16 @@ std::string LibraryFileName(std::string_view LibraryName) {
   return Name;
 }
 
-std::string ExecutableFolder() {
+std::string ExecutableFileName() {
   char Path[PATH_MAX];
-  const ssize_t Length = readlink("/proc/self/exe", Path, sizeof Path - 1);
-  if (Length <= 0) return ".";
-  return std::filesystem::path(std::string(Path, static_cast<std::size_t>(Length)))
-      .parent_path()
-      .string();
+  const ssize_t Length = readlink("/proc/self/exe", Path, sizeof Path);
+  return Length > 0 ? std::string(Path, static_cast<std::size_t>(Length)) : std::string();
+}
+
+std::string ExecutableFolder() {
+  const std::string FileName = ExecutableFileName();
+  if (FileName.empty()) return ".";
+  return std::filesystem::path(FileName).parent_path().string();
 }
 
 HMODULE LoadLibraryA(const char* LibraryName) {

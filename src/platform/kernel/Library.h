@@ -12,7 +12,9 @@
 // "lib" before and ".so" after. A name that contains "/" is a path and is kept.
 std::string LibraryFileName(std::string_view LibraryName);
 
-// The folder of the running executable, without a trailing "/".
+// The running executable's file, links resolved; "" when it cannot be read.
+std::string ExecutableFileName();
+// The folder of the running executable, without a trailing "/"; "." when unknown.
 std::string ExecutableFolder();
 
 // Loads the library with every symbol bound now and none made global. On

@@ -9,14 +9,13 @@
 #include <ctime>
 
 #include "platform/winsock/ErrorMap.h"
+#include "platform/winsock/PosixSupport.h"
 
 namespace quorvel::winsock {
-namespace {
 
 PosixResult Success(int value) { return {value, 0}; }
 PosixResult Failure(int error) { return {-1, error}; }
 PosixResult FromErrno() { return Failure(WsaErrorFromErrno(errno)); }
-PosixResult Checked(int result) { return result < 0 ? FromErrno() : Success(result); }
 
 // The library offers no non-blocking mode, so a blocking call that gives up
 // with EAGAIN ran out of its SO_RCVTIMEO/SO_SNDTIMEO: Windows Sockets calls
@@ -43,6 +42,17 @@ TSockAddrIn FromPosix(const sockaddr_in& address) {
   return out;
 }
 
+int PosixMessageFlags(int flags) {
+  constexpr int kKnown = MSG_OOB_WS | MSG_PEEK_WS | MSG_DONTROUTE_WS;
+  if ((flags & ~kKnown) != 0) return -1;
+  return ((flags & MSG_OOB_WS) ? MSG_OOB : 0) | ((flags & MSG_PEEK_WS) ? MSG_PEEK : 0) |
+         ((flags & MSG_DONTROUTE_WS) ? MSG_DONTROUTE : 0);
+}
+
+namespace {
+
+PosixResult Checked(int result) { return result < 0 ? FromErrno() : Success(result); }
+
 int PosixType(int type) {
   switch (type) {
     case SOCK_STREAM_WS:
@@ -54,14 +64,6 @@ int PosixType(int type) {
     default:
       return -1;
   }
-}
-
-// Returns -1 when a flag has no counterpart.
-int PosixMessageFlags(int flags) {
-  constexpr int kKnown = MSG_OOB_WS | MSG_PEEK_WS | MSG_DONTROUTE_WS;
-  if ((flags & ~kKnown) != 0) return -1;
-  return ((flags & MSG_OOB_WS) ? MSG_OOB : 0) | ((flags & MSG_PEEK_WS) ? MSG_PEEK : 0) |
-         ((flags & MSG_DONTROUTE_WS) ? MSG_DONTROUTE : 0);
 }
 
 using AddressQuery = int (*)(int, sockaddr*, socklen_t*);

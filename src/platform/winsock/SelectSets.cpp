@@ -38,7 +38,7 @@ int SelectReady(TFDSet* read, TFDSet* write, TFDSet* except, const TTimeVal* tim
     if (w.set->fd_count > FD_SETSIZE_WS) return WSAEINVAL;
     for (std::uint32_t i = 0; i < w.set->fd_count; ++i) {
       const TSocket handle = w.set->fd_array[i];
-      if (SocketType(handle) == 0) return WSAENOTSOCK;
+      if (FindSocket(handle).type == 0) return WSAENOTSOCK;
       entries[count++] = {static_cast<int>(handle), w.wanted, false};
     }
   }

@@ -12,7 +12,7 @@ namespace {
 
 struct Registry {
   std::mutex mutex;
-  std::map<TSocket, int> types;
+  std::map<TSocket, SocketKind> kinds;
 };
 
 Registry& TheRegistry() {
@@ -22,11 +22,11 @@ Registry& TheRegistry() {
 
 }  // namespace
 
-bool RegisterSocket(int fd, int type) {
+bool RegisterSocket(int fd, SocketKind kind) {
   Registry& registry = TheRegistry();
   try {
     const std::lock_guard lock(registry.mutex);
-    registry.types[static_cast<TSocket>(fd)] = type;
+    registry.kinds[static_cast<TSocket>(fd)] = kind;
     return true;
   } catch (const std::bad_alloc&) {
     PosixClose(fd);
@@ -34,18 +34,18 @@ bool RegisterSocket(int fd, int type) {
   }
 }
 
-int SocketType(TSocket handle) {
+SocketKind FindSocket(TSocket handle) {
   Registry& registry = TheRegistry();
   const std::lock_guard lock(registry.mutex);
-  const auto found = registry.types.find(handle);
-  return found == registry.types.end() ? 0 : found->second;
+  const auto found = registry.kinds.find(handle);
+  return found == registry.kinds.end() ? SocketKind{} : found->second;
 }
 
 bool CloseSocket(TSocket handle) {
   Registry& registry = TheRegistry();
   {
     const std::lock_guard lock(registry.mutex);
-    if (registry.types.erase(handle) == 0) return false;
+    if (registry.kinds.erase(handle) == 0) return false;
   }
   // Closed outside the lock: a lingering close may block for a while.
   PosixClose(static_cast<int>(handle));
@@ -53,13 +53,13 @@ bool CloseSocket(TSocket handle) {
 }
 
 void CloseAllSockets() {
-  std::map<TSocket, int> open;
+  std::map<TSocket, SocketKind> open;
   {
     Registry& registry = TheRegistry();
     const std::lock_guard lock(registry.mutex);
-    open = std::exchange(registry.types, {});
+    open = std::exchange(registry.kinds, {});
   }
-  for (const auto& [handle, type] : open) PosixClose(static_cast<int>(handle));
+  for (const auto& [handle, kind] : open) PosixClose(static_cast<int>(handle));
 }
 
 }  // namespace quorvel::winsock

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/winsock/ByteOrder.h"
+#include "platform/winsock/IcmpDatagram.h"
 #include "platform/winsock/LastError.h"
 #include "platform/winsock/PosixSockets.h"
 #include "platform/winsock/Resolver.h"
@@ -47,19 +48,19 @@ bool Started() {
 // A socket of ours, found for a call on it.
 struct Target {
   int fd;
-  int type;
-  bool datagram() const { return type != SOCK_STREAM_WS; }
+  SocketKind kind;
+  bool datagram() const { return kind.type != SOCK_STREAM_WS; }
 };
 
 // Sets the last error when the library is not started or the handle is not ours.
 bool Find(TSocket handle, Target* target) {
   if (!Started()) return false;
-  const int type = SocketType(handle);
-  if (type == 0) {
+  const SocketKind kind = FindSocket(handle);
+  if (kind.type == 0) {
     SetLastError(WSAENOTSOCK);
     return false;
   }
-  *target = {static_cast<int>(handle), type};
+  *target = {static_cast<int>(handle), kind};
   return true;
 }
 
@@ -67,12 +68,12 @@ bool ValidBuffer(const char* buffer, int length) {
   return length >= 0 && (buffer != nullptr || length == 0);
 }
 
-TSocket Adopt(const PosixResult& opened, int type) {
+TSocket Adopt(const PosixResult& opened, SocketKind kind) {
   if (opened.error != 0) {
     SetLastError(opened.error);
     return INVALID_SOCKET;
   }
-  if (!RegisterSocket(opened.value, type)) {
+  if (!RegisterSocket(opened.value, kind)) {
     SetLastError(WSAENOBUFS);
     return INVALID_SOCKET;
   }
@@ -99,12 +100,16 @@ int SendTo(TSocket s, const char* data, int length, int flags, const TSockAddr* 
   if (!Find(s, &target)) return SOCKET_ERROR;
   if (!ValidBuffer(data, length)) return Fail(WSAEFAULT);
   // A connected stream ignores the address, as Windows Sockets does.
-  if (to == nullptr || !target.datagram()) {
-    return Finish(PosixSend(target.fd, data, length, flags, nullptr, target.datagram()));
-  }
+  // A connected stream ignores the address, as Windows Sockets does.
   TSockAddrIn address{};
-  if (const int error = ReadAddress(to, toLength, &address)) return Fail(error);
-  return Finish(PosixSend(target.fd, data, length, flags, &address, target.datagram()));
+  const bool addressed = to != nullptr && target.datagram();
+  if (addressed) {
+    if (const int error = ReadAddress(to, toLength, &address)) return Fail(error);
+  }
+  const TSockAddrIn* peer = addressed ? &address : nullptr;
+  if (target.kind.icmpDatagram)
+    return Finish(IcmpDatagramSend(target.fd, data, length, flags, peer));
+  return Finish(PosixSend(target.fd, data, length, flags, peer, target.datagram()));
 }
 
 int ReceiveFrom(TSocket s, char* buffer, int length, int flags, TSockAddr* from, int* fromLength) {
@@ -114,7 +119,9 @@ int ReceiveFrom(TSocket s, char* buffer, int length, int flags, TSockAddr* from,
   if (const int error = CheckAddressRoom(from, fromLength, true)) return Fail(error);
   TSockAddrIn sender{};  // its family stays 0 when the transport names no sender
   const PosixResult received =
-      PosixReceive(target.fd, buffer, length, flags, &sender, target.datagram());
+      target.kind.icmpDatagram
+          ? IcmpDatagramReceive(target.fd, buffer, length, flags, &sender)
+          : PosixReceive(target.fd, buffer, length, flags, &sender, target.datagram());
   if (sender.sin_family == AF_INET_WS) WriteAddress(sender, from, fromLength);
   return Finish(received);
 }
@@ -155,7 +162,13 @@ WS_EXPORT TSocket socket(int af, int type, int protocol) {
     SetLastError(WSAEAFNOSUPPORT);
     return INVALID_SOCKET;
   }
-  return Adopt(PosixOpen(type, protocol), type);
+  const PosixResult opened = PosixOpen(type, protocol);
+  // Without the right to raw sockets, raw ICMP is served by a datagram socket.
+  if (opened.error == WSAEACCES && type == SOCK_RAW_WS && protocol == IPPROTO_ICMP_WS) {
+    const PosixResult datagram = IcmpDatagramOpen();
+    if (datagram.error == 0) return Adopt(datagram, {type, true});
+  }
+  return Adopt(opened, {type, false});
 }
 
 WS_EXPORT int closesocket(TSocket s) {
@@ -200,7 +213,7 @@ WS_EXPORT TSocket accept(TSocket s, TSockAddr* address, int* length) {
   }
   TSockAddrIn peer{};
   const PosixResult accepted = PosixAccept(target.fd, &peer);
-  const TSocket connection = Adopt(accepted, SOCK_STREAM_WS);
+  const TSocket connection = Adopt(accepted, {SOCK_STREAM_WS, false});
   if (connection != INVALID_SOCKET) WriteAddress(peer, address, length);
   return connection;
 }
@@ -215,7 +228,7 @@ WS_EXPORT int setsockopt(TSocket s, int level, int name, const char* value, int 
 WS_EXPORT int getsockopt(TSocket s, int level, int name, char* value, int* length) {
   Target target{};
   if (!Find(s, &target)) return SOCKET_ERROR;
-  const int error = GetSocketOption(target.fd, target.type, level, name, value, length);
+  const int error = GetSocketOption(target.fd, target.kind.type, level, name, value, length);
   return error != 0 ? Fail(error) : 0;
 }
 

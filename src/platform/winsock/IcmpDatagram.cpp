@@ -1,0 +1,172 @@
+#include "platform/winsock/IcmpDatagram.h"
+
+#include <time.h>  // before the error queue header, which uses timespec
+
+#include <linux/errqueue.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "platform/winsock/IcmpFrames.h"
+#include "platform/winsock/PosixSupport.h"
+
+namespace quorvel::winsock {
+namespace {
+
+// Errors that the kernel queued for other reasons (a local "message too
+// long", say) are passed over; this bounds how many one receive drops.
+constexpr int kMaxSkippedErrors = 64;
+
+// What the kernel tells about one received datagram.
+struct Received {
+  std::vector<std::uint8_t> message;  // the ICMP message as far as it fits
+  std::size_t fullSize = 0;           // its size before any cut
+  sockaddr_in name{};                 // sender, or for an error our request's destination
+  std::uint8_t ttl = 0;
+  std::uint32_t destination = 0;
+  std::optional<sock_extended_err> error;
+  sockaddr_in offender{};
+};
+
+union Control {
+  cmsghdr align;
+  char bytes[CMSG_SPACE(sizeof(int)) + CMSG_SPACE(sizeof(in_pktinfo)) +
+             CMSG_SPACE(sizeof(sock_extended_err) + sizeof(sockaddr_in))];
+};
+
+void ReadControl(msghdr& header, Received& out) {
+  for (cmsghdr* c = CMSG_FIRSTHDR(&header); c != nullptr; c = CMSG_NXTHDR(&header, c)) {
+    if (c->cmsg_level != IPPROTO_IP) continue;
+    const unsigned char* data = CMSG_DATA(c);
+    if (c->cmsg_type == IP_TTL && c->cmsg_len >= CMSG_LEN(sizeof(int))) {
+      int ttl = 0;
+      std::memcpy(&ttl, data, sizeof ttl);
+      out.ttl = static_cast<std::uint8_t>(ttl);
+    } else if (c->cmsg_type == IP_PKTINFO && c->cmsg_len >= CMSG_LEN(sizeof(in_pktinfo))) {
+      in_pktinfo info{};
+      std::memcpy(&info, data, sizeof info);
+      out.destination = info.ipi_addr.s_addr;
+    } else if (c->cmsg_type == IP_RECVERR &&
+               c->cmsg_len >= CMSG_LEN(sizeof(sock_extended_err) + sizeof(sockaddr_in))) {
+      sock_extended_err error{};
+      std::memcpy(&error, data, sizeof error);
+      out.error = error;
+      std::memcpy(&out.offender, data + sizeof error, sizeof out.offender);
+    }
+  }
+}
+
+// One recvmsg into a buffer of `room` bytes; nullopt on failure, errno telling why.
+std::optional<Received> ReceiveOne(int fd, std::size_t room, int flags) {
+  Received out;
+  out.message.resize(room);
+  Control control{};
+  iovec chunk{out.message.data(), out.message.size()};
+  msghdr header{};
+  header.msg_name = &out.name;
+  header.msg_namelen = sizeof out.name;
+  header.msg_iov = &chunk;
+  header.msg_iovlen = 1;
+  header.msg_control = control.bytes;
+  header.msg_controllen = sizeof control.bytes;
+  const ssize_t size = ::recvmsg(fd, &header, flags | MSG_TRUNC);
+  if (size < 0) return std::nullopt;
+  out.fullSize = static_cast<std::size_t>(size);
+  out.message.resize(std::min(out.fullSize, room));
+  ReadControl(header, out);
+  return out;
+}
+
+// The next queued ICMP error about our requests; nullopt when none waits.
+std::optional<Received> QueuedIcmpError(int fd, std::size_t room) {
+  for (int skipped = 0; skipped < kMaxSkippedErrors; ++skipped) {
+    std::optional<Received> queued = ReceiveOne(fd, room, MSG_ERRQUEUE | MSG_DONTWAIT);
+    if (!queued) return std::nullopt;
+    if (queued->error && queued->error->ee_origin == SO_EE_ORIGIN_ICMP) return queued;
+  }
+  return std::nullopt;
+}
+
+std::vector<std::uint8_t> Frame(const Received& received) {
+  if (!received.error) {
+    return FrameIcmpMessage({received.name.sin_addr.s_addr, received.destination, received.ttl},
+                            received.message);
+  }
+  const sock_extended_err& error = *received.error;
+  const IcmpErrorFields fields{error.ee_type, error.ee_code, error.ee_info,
+                               {received.offender.sin_addr.s_addr, received.destination,
+                                received.ttl},
+                               {received.destination, received.name.sin_addr.s_addr, 0}};
+  return FrameIcmpError(fields, received.message);
+}
+
+PosixResult Deliver(const Received& received, char* buffer, int length, TSockAddrIn* from) {
+  const std::vector<std::uint8_t> frame = Frame(received);
+  // What was cut off by the receive is still counted, as a raw socket counts it.
+  const std::size_t fullSize = frame.size() + (received.fullSize - received.message.size());
+  if (length > 0)
+    std::memcpy(buffer, frame.data(), std::min(frame.size(), static_cast<std::size_t>(length)));
+  if (from != nullptr)
+    *from = FromPosix(received.error ? received.offender : received.name);
+  if (fullSize > static_cast<std::size_t>(length)) return Failure(WSAEMSGSIZE);
+  return Success(static_cast<int>(fullSize));
+}
+
+bool Enable(int fd, int option) {
+  const int on = 1;
+  return ::setsockopt(fd, IPPROTO_IP, option, &on, sizeof on) == 0;
+}
+
+}  // namespace
+
+PosixResult IcmpDatagramOpen() {
+  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
+  if (fd < 0) return FromErrno();
+  if (!Enable(fd, IP_RECVTTL) || !Enable(fd, IP_PKTINFO) || !Enable(fd, IP_RECVERR)) {
+    const PosixResult failed = FromErrno();
+    PosixClose(fd);
+    return failed;
+  }
+  return Success(fd);
+}
+
+PosixResult IcmpDatagramSend(int fd, const char* data, int length, int flags,
+                             const TSockAddrIn* to) {
+  sockaddr_in local{};
+  socklen_t size = sizeof local;
+  if (length >= static_cast<int>(kIcmpHeaderSize) &&
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size) == 0 && local.sin_port == 0) {
+    local.sin_family = AF_INET;
+    std::memcpy(&local.sin_port, data + 4, sizeof local.sin_port);
+    // Refused when the identifier is taken: the kernel then picks one.
+    ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local);
+  }
+  return PosixSend(fd, data, length, flags, to, true);
+}
+
+PosixResult IcmpDatagramReceive(int fd, char* buffer, int length, int flags, TSockAddrIn* from) {
+  const int posixFlags = PosixMessageFlags(flags);
+  if (posixFlags < 0 || (posixFlags & MSG_OOB) != 0) return Failure(WSAEOPNOTSUPP);
+  // The frame's headers come on top of the message, so it can be no larger than this.
+  const auto room = static_cast<std::size_t>(std::max(length, 0));
+  if (std::optional<Received> error = QueuedIcmpError(fd, room))
+    return Deliver(*error, buffer, length, from);
+  if (std::optional<Received> received = ReceiveOne(fd, room, posixFlags))
+    return Deliver(*received, buffer, length, from);
+  // An error that came during the wait ends it with the error's errno; the
+  // error itself is in the queue.
+  const int failure = errno;
+  if (failure != EAGAIN && failure != EINTR) {
+    if (std::optional<Received> error = QueuedIcmpError(fd, room))
+      return Deliver(*error, buffer, length, from);
+  }
+  errno = failure;
+  return TransferFailure(true);
+}
+
+}  // namespace quorvel::winsock
