@@ -1,0 +1,212 @@
+// The raw ICMP socket of a process without the right to raw sockets: each
+// case drops CAP_NET_RAW for its own process and opens the namespace's ping
+// group range to its group, as an ordinary user's desktop has it.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "WinSockLibrary.h"
+#include "support/IcmpPeer.h"
+#include "support/RawSockets.h"
+#include "support/TestNetwork.h"
+
+namespace quorvel::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class WithoutRawSockets : public WinSockStarted {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SetPingGroupRange(OpenRange()));
+    ASSERT_TRUE(DropRawSocketRight());
+    WinSockStarted::SetUp();
+  }
+  virtual bool OpenRange() const { return true; }
+
+  // Our echo request: identifier 0x3412 as the engine lays it out (low byte
+  // first), sequence 3489, 44 bytes of payload.
+  static Bytes Request() {
+    Bytes body{0x12, 0x34, 0xA1, 0x0D};
+    body.resize(48, 'E');
+    return IcmpMessage(8, 0, body);
+  }
+
+  void Send(const WsSocket& socket, const char* to, const Bytes& message) const {
+    const TSockAddrIn address = Address(to);
+    ASSERT_EQ(ws.sendto(socket.get(), reinterpret_cast<const char*>(message.data()),
+                        static_cast<int>(message.size()), 0, AsGeneric(address), sizeof address),
+              static_cast<int>(message.size()));
+  }
+
+  // The next frame, after select reports the socket readable within 2 s; a
+  // failure leaves the frame empty and its code in `error`.
+  Bytes Receive(const WsSocket& socket, TSockAddrIn* from, int room = 2048, bool wait = true) {
+    if (wait) {
+      TFDSet read{1, {socket.get()}};
+      const TTimeVal twoSeconds{2, 0};
+      EXPECT_EQ(ws.select(0, &read, nullptr, nullptr, &twoSeconds), 1);
+    }
+    Bytes frame(static_cast<std::size_t>(room));
+    int fromLength = sizeof *from;
+    const int n = ws.recvfrom(socket.get(), reinterpret_cast<char*>(frame.data()), room, 0,
+                              AsGeneric(*from), &fromLength);
+    error = n == SOCKET_ERROR ? ws.WSAGetLastError() : 0;
+    frame.resize(n == SOCKET_ERROR ? 0 : static_cast<std::size_t>(n));
+    return frame;
+  }
+
+  static TSockAddrIn Address(const char* text) {
+    TSockAddrIn address{};
+    address.sin_family = AF_INET_WS;
+    address.sin_addr.S_addr = inet_addr(text);
+    return address;
+  }
+  static std::string Text(const std::uint8_t* at) {
+    in_addr address{};
+    std::memcpy(&address, at, 4);
+    return inet_ntoa(address);
+  }
+  static std::string Text(const TSockAddrIn& address) {
+    return Text(reinterpret_cast<const std::uint8_t*>(&address.sin_addr.S_addr));
+  }
+  void SetTtl(const WsSocket& socket, int ttl) const {
+    ASSERT_EQ(ws.setsockopt(socket.get(), IPPROTO_IP_WS, IP_TTL_WS,
+                            reinterpret_cast<const char*>(&ttl), sizeof ttl),
+              0);
+  }
+
+  int error = 0;
+};
+
+TEST_F(WithoutRawSockets, ARawIcmpSocketIsADatagramSocketThatCallsItselfRaw) {
+  const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
+  ASSERT_NE(socket.get(), INVALID_SOCKET);
+  int type = 0;
+  socklen_t size = sizeof type;
+  ASSERT_EQ(::getsockopt(socket.fd(), SOL_SOCKET, SO_TYPE, &type, &size), 0);
+  EXPECT_EQ(type, SOCK_DGRAM);
+  int reported = 0;
+  int length = sizeof reported;
+  ASSERT_EQ(ws.getsockopt(socket.get(), SOL_SOCKET_WS, SO_TYPE_WS,
+                          reinterpret_cast<char*>(&reported), &length),
+            0);
+  EXPECT_EQ(reported, SOCK_RAW_WS);
+  // Only ICMP has a datagram stand-in; other raw protocols stay refused.
+  EXPECT_EQ(ws.socket(AF_INET_WS, SOCK_RAW_WS, 17), INVALID_SOCKET);
+  EXPECT_EQ(ws.WSAGetLastError(), WSAEACCES);
+}
+
+TEST_F(WithoutRawSockets, AReplyComesBehindTheHeaderARawSocketWouldRead) {
+  const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
+  const Bytes request = Request();
+  Send(socket, "127.0.0.1", request);
+  TSockAddrIn from{};
+  const Bytes frame = Receive(socket, &from);
+  ASSERT_EQ(frame.size(), 20 + request.size()) << "error " << error;
+  EXPECT_EQ(frame[0], 0x45);
+  EXPECT_EQ(frame[2] << 8 | frame[3], 72);
+  EXPECT_EQ(frame[8], 64) << "the time-to-live the reply arrived with";
+  EXPECT_EQ(frame[9], 1);
+  EXPECT_EQ(Text(&frame[12]), "127.0.0.1");
+  EXPECT_EQ(Text(&frame[16]), "127.0.0.1");
+  EXPECT_EQ(frame[20], 0) << "echo reply";
+  EXPECT_EQ(Bytes(frame.begin() + 24, frame.end()), Bytes(request.begin() + 4, request.end()))
+      << "identifier, sequence and payload as we sent them";
+  EXPECT_EQ(from.sin_family, AF_INET_WS);
+  EXPECT_EQ(Text(from), "127.0.0.1");
+}
+
+TEST_F(WithoutRawSockets, AFrameLargerThanTheBufferFillsItAndFailsWithMessageSize) {
+  const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
+  Send(socket, "127.0.0.1", Request());
+  TFDSet read{1, {socket.get()}};
+  const TTimeVal twoSeconds{2, 0};
+  ASSERT_EQ(ws.select(0, &read, nullptr, nullptr, &twoSeconds), 1);
+  std::uint8_t buffer[26]{};
+  EXPECT_EQ(ws.recv(socket.get(), reinterpret_cast<char*>(buffer), 24, 0), SOCKET_ERROR);
+  EXPECT_EQ(ws.WSAGetLastError(), WSAEMSGSIZE);
+  EXPECT_EQ(buffer[0], 0x45);
+  EXPECT_EQ(buffer[20], 0) << "the echo reply's type after the header";
+  EXPECT_EQ(buffer[24] | buffer[25], 0) << "no byte beyond the room";
+  const int timeOut = 200;
+  ASSERT_EQ(ws.setsockopt(socket.get(), SOL_SOCKET_WS, SO_RCVTIMEO_WS,
+                          reinterpret_cast<const char*>(&timeOut), sizeof timeOut),
+            0);
+  TSockAddrIn from{};
+  EXPECT_TRUE(Receive(socket, &from, 2048, false).empty());
+  EXPECT_EQ(error, WSAETIMEDOUT) << "the datagram was taken whole";
+}
+
+// Our namespace 192.0.2.1 reaches router r1 (192.0.2.2), which forwards to
+// t1 (198.51.100.2) and has no route to 203.0.113.0/24.
+class ErrorsWithoutRawSockets : public WithoutRawSockets {
+ protected:
+  void SetUp() override {
+    Net.AddNamespace("r1", true);
+    Net.AddNamespace("t1", false);
+    Net.Link("", "192.0.2.1/24", "r1", "192.0.2.2/24");
+    Net.Link("r1", "198.51.100.1/24", "t1", "198.51.100.2/24");
+    Net.Route("", "198.51.100.0/24", "192.0.2.2");
+    Net.Route("", "203.0.113.0/24", "192.0.2.2");
+    WithoutRawSockets::SetUp();
+  }
+
+  // Checks the error frame's headers and the request it quotes.
+  void ExpectError(const Bytes& frame, const TSockAddrIn& from, std::uint8_t type,
+                   std::uint8_t code, const char* target) {
+    const Bytes request = Request();
+    ASSERT_EQ(frame.size(), 20 + 8 + 20 + request.size()) << "error " << error;
+    EXPECT_EQ(frame[2] << 8 | frame[3], static_cast<int>(frame.size()));
+    EXPECT_EQ(frame[8], 64) << "the time-to-live the error arrived with";
+    EXPECT_EQ(Text(&frame[12]), "192.0.2.2");
+    EXPECT_EQ(Text(&frame[16]), "192.0.2.1");
+    EXPECT_EQ(frame[20], type);
+    EXPECT_EQ(frame[21], code);
+    EXPECT_EQ(frame[28], 0x45);
+    EXPECT_EQ(Text(&frame[28 + 12]), "192.0.2.1");
+    EXPECT_EQ(Text(&frame[28 + 16]), target);
+    EXPECT_EQ(Bytes(frame.begin() + 52, frame.end()), Bytes(request.begin() + 4, request.end()))
+        << "our request's identifier, sequence and payload";
+    EXPECT_EQ(Text(from), "192.0.2.2") << "the router that reported it";
+  }
+
+  TestNetwork Net;
+};
+
+TEST_F(ErrorsWithoutRawSockets, TheOutgoingTtlIsHonouredAndTimeExceededArrivesQuotingUs) {
+  const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
+  SetTtl(socket, 1);
+  Send(socket, "198.51.100.2", Request());
+  TSockAddrIn from{};
+  ExpectError(Receive(socket, &from), from, 11, 0, "198.51.100.2");
+}
+
+TEST_F(ErrorsWithoutRawSockets, UnreachableArrivesQuotingUsAlsoToAReceiveAlreadyWaiting) {
+  const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
+  const int timeOut = 2000;
+  ASSERT_EQ(ws.setsockopt(socket.get(), SOL_SOCKET_WS, SO_RCVTIMEO_WS,
+                          reinterpret_cast<const char*>(&timeOut), sizeof timeOut),
+            0);
+  Send(socket, "203.0.113.5", Request());
+  TSockAddrIn from{};
+  // No select first: the error may come while the receive blocks.
+  ExpectError(Receive(socket, &from, 2048, false), from, 3, 0, "203.0.113.5");
+}
+
+class NoIcmpSockets : public WithoutRawSockets {
+  bool OpenRange() const override { return false; }
+};
+
+TEST_F(NoIcmpSockets, ARawIcmpSocketIsRefusedWithAccessDenied) {
+  EXPECT_EQ(ws.socket(AF_INET_WS, SOCK_RAW_WS, IPPROTO_ICMP_WS), INVALID_SOCKET);
+  EXPECT_EQ(ws.WSAGetLastError(), WSAEACCES);
+}
+
+}  // namespace
+}  // namespace quorvel::test
