@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -73,7 +75,14 @@ void SyncFolderOf(const QString& FileName) {
 }  // namespace
 
 std::string HostFileName() {
-  return (GHostFolder.empty() ? ExecutableFolder() : GHostFolder) + "/host.txt";
+  return (GHostFolder.empty() ? HostFolder(ExecutableFolder()) : GHostFolder) + "/host.txt";
+}
+
+std::string HostFolder(const std::string& ProgramFolder) {
+  if (access(ProgramFolder.c_str(), W_OK) == 0) return ProgramFolder;
+  const QString UserFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  if (UserFolder.isEmpty() || !QDir().mkpath(UserFolder)) return ProgramFolder;
+  return QFile::encodeName(UserFolder).toStdString();
 }
 
 void SetHostFolder(const std::string& Folder) { GHostFolder = Folder; }

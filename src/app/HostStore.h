@@ -12,10 +12,16 @@
 // breaks still loads into the host box in a fraction of a second.
 constexpr std::size_t MaxHostFileSize = 256 * 1024;
 
-// The history file: "host.txt" in the executable's folder.
+// The history file: "host.txt" in HostFolder(ExecutableFolder()).
 std::string HostFileName();
+// The folder of the history file for a program in ProgramFolder: that folder
+// itself when the program may write there (a build tree, a portable copy),
+// otherwise (an installed program) the user's data folder for the program,
+// QStandardPaths::AppDataLocation, made when missing. When there is no such
+// folder either, ProgramFolder, whose save then fails with its message.
+std::string HostFolder(const std::string& ProgramFolder);
 // Puts the history file in Folder instead, for tests; an empty Folder goes
-// back to the executable's.
+// back to the rule above.
 void SetHostFolder(const std::string& Folder);
 
 // Whether something is at FileName. A path that cannot be looked into counts

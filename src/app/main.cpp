@@ -1,6 +1,7 @@
 // The program's start and end: the application object, the main window made
 // with its components, the message loop until the window closes, then the
 // window destroyed and its components freed.
+#include <QCoreApplication>
 #include <cstdio>
 
 #include "app/Unit1.h"
@@ -9,6 +10,9 @@
 int main(int Argc, char** Argv) {
   try {
     TApplication App(Argc, Argv);
+    // The user's data folder (the history of an installed program) is named
+    // after the program, whatever its file is called.
+    QCoreApplication::setApplicationName("quorvel");
     App.CreateForm(Form1);
     App.Run();
   } catch (const std::exception& E) {

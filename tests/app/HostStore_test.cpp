@@ -1,11 +1,15 @@
 #include "app/HostStore.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <csignal>
 #include <filesystem>
@@ -118,4 +122,68 @@ TEST_F(HostStoreTest, RefusesAFileTooLargeToLoadAgainAndAPathItCannotWrite) {
   EXPECT_TRUE(std::filesystem::is_directory(FileName));
   FileName = Folder.filePath("missing/host.txt").toStdString();
   EXPECT_EQ(SaveFailure({"a"}), "Cannot create file " + FileName);
+}
+
+namespace {
+
+// A folder that nobody may write to, as an installed program's folder is to
+// its users: an empty file system mounted read-only, so even root is refused.
+struct TReadOnlyFolder {
+  TReadOnlyFolder() {
+    Mounted = mount("tmpfs", Folder.path().toLocal8Bit().constData(), "tmpfs", MS_RDONLY,
+                    nullptr) == 0;
+  }
+  ~TReadOnlyFolder() {
+    if (Mounted) umount(Folder.path().toLocal8Bit().constData());
+  }
+  std::string Path() const { return Folder.path().toStdString(); }
+
+  QTemporaryDir Folder;
+  bool Mounted = false;
+};
+
+// The user's data folders under a temporary home, for the program "quorvel".
+struct HostFolderTest : testing::Test {
+  void SetUp() override {
+    QCoreApplication::setApplicationName("quorvel");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(Home.filePath("data")));
+  }
+  void TearDown() override { qunsetenv("XDG_DATA_HOME"); }
+
+  QTemporaryDir Home;
+};
+
+}  // namespace
+
+TEST_F(HostFolderTest, AWritableProgramFolderKeepsTheHistoryBesideTheProgram) {
+  const QTemporaryDir Program;
+  EXPECT_EQ(HostFolder(Program.path().toStdString()), Program.path().toStdString());
+  EXPECT_FALSE(QFileInfo::exists(Home.filePath("data"))) << "no user folder is made";
+}
+
+TEST_F(HostFolderTest, AReadOnlyProgramFolderKeepsTheHistoryInTheUsersDataFolder) {
+  const TReadOnlyFolder Program;
+  ASSERT_TRUE(Program.Mounted) << "mounting needs a mount namespace of our own";
+  const std::string Folder = HostFolder(Program.Path());
+  EXPECT_EQ(Folder, Home.filePath("data/quorvel").toStdString());
+  EXPECT_TRUE(std::filesystem::is_directory(Folder)) << "made when missing";
+  // Made once, the folder is used as it is from then on.
+  SaveHostFile(Folder + "/host.txt", {"127.0.0.1", "b.example"});
+  EXPECT_EQ(HostFolder(Program.Path()), Folder);
+  EXPECT_EQ(LoadHostFile(HostFolder(Program.Path()) + "/host.txt"),
+            (THosts{"127.0.0.1", "b.example"}));
+}
+
+TEST_F(HostFolderTest, WithoutAUserFolderEitherTheProgramFolderStaysAndItsSaveFails) {
+  const TReadOnlyFolder Program;
+  ASSERT_TRUE(Program.Mounted);
+  qputenv("XDG_DATA_HOME", QFile::encodeName(QString::fromStdString(Program.Path() + "/data")));
+  EXPECT_EQ(HostFolder(Program.Path()), Program.Path());
+  const std::string FileName = Program.Path() + "/host.txt";
+  try {
+    SaveHostFile(FileName, {"a"});
+    FAIL() << "saved into a read-only folder";
+  } catch (const EFCreateError& E) {
+    EXPECT_EQ(E.Message(), "Cannot create file " + FileName);
+  }
 }
