@@ -1,4 +1,5 @@
-// One ping on loopback through the echo client, beside the plain POSIX
+// One ping on loopback through the echo client, over a raw socket and over
+// the ICMP datagram socket an ordinary user gets, beside the plain POSIX
 // round trips it is built from: a raw socket kept open (sendto, select,
 // recv) and one opened and closed per round trip, as each ping does.
 #include <benchmark/benchmark.h>
@@ -11,6 +12,7 @@
 #include <cstdint>
 
 #include "net/IdIcmpClient.h"
+#include "support/RawSockets.h"
 
 namespace {
 
@@ -76,7 +78,7 @@ void BM_RawRoundTripOpenClosePerPing(benchmark::State& State) {
 }
 BENCHMARK(BM_RawRoundTripOpenClosePerPing);
 
-void BM_PingHostLoopback(benchmark::State& State) {
+void PingLoopback(benchmark::State& State) {
   TIdIcmpClient Client(nullptr);
   Client.SetHost("127.0.0.1");
   Client.SetReceiveTimeout(1000);
@@ -87,7 +89,22 @@ void BM_PingHostLoopback(benchmark::State& State) {
   for (auto _ : State) Client.PingHost();
   if (!Echoed) State.SkipWithError("a ping did not come back");
 }
+
+void BM_PingHostLoopback(benchmark::State& State) {
+  if (!RawSocketsAllowed()) return State.SkipWithError("raw sockets need privilege");
+  PingLoopback(State);
+}
 BENCHMARK(BM_PingHostLoopback);
+
+// The same ping as an ordinary user makes it: the right to raw sockets is
+// dropped for the rest of the run (so this comes last) and the socket
+// library falls back on an ICMP datagram socket.
+void BM_PingHostLoopbackDatagramSocket(benchmark::State& State) {
+  if (!SetPingGroupRange(true) || !DropRawSocketRight())
+    return State.SkipWithError("cannot drop raw sockets or open the ping group range");
+  PingLoopback(State);
+}
+BENCHMARK(BM_PingHostLoopbackDatagramSocket);
 
 }  // namespace
 
