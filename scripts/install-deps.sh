@@ -11,6 +11,8 @@ packages=(
   iproute2 util-linux mount netbase
   binutils-mingw-w64-x86-64
   xvfb xauth
+  qt6-svg-dev desktop-file-utils dpkg-dev libcap2-bin
+  xdotool xclip
 )
 
 missing=()
