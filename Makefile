@@ -12,8 +12,14 @@ endif
 JOBS ?= $(shell nproc)
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 10
+# Where `make install` puts the program; DESTDIR stages it below another root.
+PREFIX ?= /usr/local
+# What `make install` put in place. CMake's own install_manifest.txt is
+# written again by every later install from the build tree, the install
+# test's included, so the record is a copy of it.
+INSTALLED = $(BUILD)/installed-files.txt
 
-.PHONY: all deps build run test bench fuzz clean
+.PHONY: all deps build run test bench fuzz install uninstall package clean
 
 all: build
 
@@ -46,6 +52,19 @@ fuzz: deps
 	    $$work $$seeds 2>&1 | grep -E '^(stat::number_of_executed_units|==[0-9]+==|SUMMARY)' ; \
 	  status=$${PIPESTATUS[0]}; rm -rf $$work; [ $$status -eq 0 ] || exit $$status; \
 	done
+
+# The files come from the build as `make build` made it; the program is given
+# raw sockets when root may, else it pings through ICMP datagram sockets.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+	cp $(BUILD)/install_manifest.txt $(INSTALLED)
+
+uninstall:
+	scripts/uninstall.sh $(INSTALLED)
+
+# A Debian package for /usr, left in $(BUILD)/.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do scripts/netns-run.sh "$$b" || exit 1; done
