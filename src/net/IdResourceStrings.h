@@ -8,10 +8,11 @@ inline constexpr const char* RSStackSetSizeExceeded = "Set Size Exceeded.";
 inline constexpr const char* RSStackInvalidIP = "%s is not a valid IP address.";
 inline constexpr const char* RSInvalidServiceName = "%s is not a valid service.";
 inline constexpr const char* RSCannotAllocateSocket = "Cannot allocate socket.";
-// When the system refuses both raw and datagram ICMP sockets; %s is the program file.
+// When the system refuses raw and datagram ICMP sockets and the echo helper
+// may not open one either; %s is the helper's file.
 inline constexpr const char* RSIcmpSocketsRefused =
     "Cannot allocate socket.\r\n"
-    "This user may not send pings. Allow them for this program with\r\n"
+    "This user may not send pings. Allow them through the echo helper with\r\n"
     "    sudo setcap cap_net_raw+ep %s\r\n"
     "or for the users of every group with\r\n"
     "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"";

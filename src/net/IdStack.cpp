@@ -6,6 +6,7 @@
 #include "net/IdException.h"
 #include "net/IdGlobal.h"
 #include "net/IdResourceStrings.h"
+#include "platform/echohelper/EchoHelperProtocol.h"
 #include "platform/kernel/Library.h"
 #include "rtl/SysUtils.h"
 
@@ -123,12 +124,22 @@ bool TIdStack::CheckSocketResult(int AResult, std::initializer_list<int> ATolera
 
 void TIdStack::ThrowSocketError(int ACode) { throw EIdSocketError(ACode, SocketErrorText(ACode)); }
 
+namespace {
+
+// The echo helper sits beside the socket library, in the program's folder.
+std::string EchoHelperFileName() {
+  const std::string Program = ExecutableFileName();
+  return Program.substr(0, Program.rfind('/') + 1) + quorvel::echohelper::kHelperFileName;
+}
+
+}  // namespace
+
 TIdStackSocketHandle TIdStack::NewSocketHandle(int ASocketType, int AProtocol) {
   const TIdStackSocketHandle Handle = SockOpen(Id_PF_INET, ASocketType, AProtocol);
   if (Handle == Id_INVALID_SOCKET) {
     // A refused raw socket is a missing right the user can grant: say how.
     if (ASocketType == Id_SOCK_RAW && SockLastError() == Id_WSAEACCES)
-      throw EIdInvalidSocket(Format(RSIcmpSocketsRefused, {ExecutableFileName()}));
+      throw EIdInvalidSocket(Format(RSIcmpSocketsRefused, {EchoHelperFileName()}));
     throw EIdInvalidSocket(RSCannotAllocateSocket);
   }
   return Handle;

@@ -1,6 +1,7 @@
 #include "net/IdIcmpClient.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <array>
@@ -8,8 +9,6 @@
 #include <cstdlib>
 #include <memory>
 #include <random>
-
-#include <sys/socket.h>
 
 #include "net/IdException.h"
 #include "net/RecordingStack.h"
@@ -337,16 +336,19 @@ TEST_F(EchoClient, OnLoopbackOurOwnRequestArrivesFirstAndIsTheAnswer) {
   EXPECT_EQ(Client->ReplyStatus().SequenceNumber, 3489);
 }
 
-TEST_F(EchoClient, WithoutRawSocketsAnIcmpDatagramSocketCarriesThePing) {
+// An ICMP datagram socket carries it where the group range allows; where it
+// does not, the echo helper's channel does.
+TEST_F(EchoClient, WithoutRawSocketsADatagramSocketOrTheEchoHelperCarriesThePing) {
   if (RawSocketsAllowed()) GTEST_SKIP() << "raw sockets are allowed here";
   Client->SetHost("127.0.0.1");
   int Type = 0;
   socklen_t Size = sizeof Type;
-  ASSERT_EQ(::getsockopt(static_cast<int>(Client->ReadySocket().SocketValue()), SOL_SOCKET,
-                         SO_TYPE, &Type, &Size),
+  ASSERT_EQ(::getsockopt(static_cast<int>(Client->ReadySocket().SocketValue()), SOL_SOCKET, SO_TYPE,
+                         &Type, &Size),
             0);
-  EXPECT_EQ(Type, SOCK_DGRAM);
-  // Only the kernel's answer reaches a datagram socket, never our request.
+  EXPECT_EQ(Type, SocketAllowed(SOCK_DGRAM) ? SOCK_DGRAM : SOCK_SEQPACKET);
+  // Only the kernel's answer comes back, never our request: the helper passes
+  // on nothing but answers.
   const TReplyStatus Reply = Ping("127.0.0.1");
   EXPECT_EQ(Reply.Status, rsEcho);
   EXPECT_EQ(Reply.MessageType, 0);
@@ -363,7 +365,8 @@ TEST(IcmpSocketRights, AreThoseTheRunWasStartedWith) {
   const char* Meant = std::getenv("QUORVEL_ICMP_SOCKETS");
   if (Meant == nullptr) GTEST_SKIP() << "a run with all rights";
   EXPECT_FALSE(RawSocketsAllowed());
-  EXPECT_EQ(PingsAllowed(), std::string(Meant) == "datagram") << Meant;
+  EXPECT_EQ(SocketAllowed(SOCK_DGRAM), std::string(Meant) == "datagram") << Meant;
+  EXPECT_EQ(quorvel::test::EchoHelperAllowed(), std::string(Meant) == "helper") << Meant;
 }
 
 // Runs where neither kind of ICMP socket is allowed: the user is told how to
@@ -379,11 +382,15 @@ TEST(NoIcmpSockets, ThePingRaisesInvalidSocketSayingHowToGrantTheRight) {
     FAIL() << "no exception";
   } catch (const EIdInvalidSocket& E) {
     const std::string Program = ExecutableFileName();
-    EXPECT_EQ(E.Message(), "Cannot allocate socket.\r\n"
-                           "This user may not send pings. Allow them for this program with\r\n"
-                           "    sudo setcap cap_net_raw+ep " + Program + "\r\n"
-                           "or for the users of every group with\r\n"
-                           "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"");
+    const std::string Helper = Program.substr(0, Program.rfind('/') + 1) + "quorvel-icmp-helper";
+    EXPECT_EQ(E.Message(),
+              "Cannot allocate socket.\r\n"
+              "This user may not send pings. Allow them through the echo helper with\r\n"
+              "    sudo setcap cap_net_raw+ep " +
+                  Helper +
+                  "\r\n"
+                  "or for the users of every group with\r\n"
+                  "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"");
     EXPECT_NE(Program.find("net_IdIcmpClient_test"), std::string::npos) << Program;
   }
   EXPECT_EQ(Events, 0);

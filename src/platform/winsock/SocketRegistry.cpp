@@ -5,6 +5,7 @@
 #include <new>
 #include <utility>
 
+#include "platform/winsock/IcmpHelper.h"
 #include "platform/winsock/PosixSockets.h"
 
 namespace quorvel::winsock {
@@ -20,6 +21,13 @@ Registry& TheRegistry() {
   return registry;
 }
 
+void Close(int fd, SocketKind kind) {
+  if (kind.transport == Transport::kIcmpHelper)
+    IcmpHelperClose(fd);
+  else
+    PosixClose(fd);
+}
+
 }  // namespace
 
 bool RegisterSocket(int fd, SocketKind kind) {
@@ -29,7 +37,7 @@ bool RegisterSocket(int fd, SocketKind kind) {
     registry.kinds[static_cast<TSocket>(fd)] = kind;
     return true;
   } catch (const std::bad_alloc&) {
-    PosixClose(fd);
+    Close(fd, kind);
     return false;
   }
 }
@@ -43,12 +51,16 @@ SocketKind FindSocket(TSocket handle) {
 
 bool CloseSocket(TSocket handle) {
   Registry& registry = TheRegistry();
+  SocketKind kind;
   {
     const std::lock_guard lock(registry.mutex);
-    if (registry.kinds.erase(handle) == 0) return false;
+    const auto found = registry.kinds.find(handle);
+    if (found == registry.kinds.end()) return false;
+    kind = found->second;
+    registry.kinds.erase(found);
   }
   // Closed outside the lock: a lingering close may block for a while.
-  PosixClose(static_cast<int>(handle));
+  Close(static_cast<int>(handle), kind);
   return true;
 }
 
@@ -59,7 +71,7 @@ void CloseAllSockets() {
     const std::lock_guard lock(registry.mutex);
     open = std::exchange(registry.kinds, {});
   }
-  for (const auto& [handle, kind] : open) PosixClose(static_cast<int>(handle));
+  for (const auto& [handle, kind] : open) Close(static_cast<int>(handle), kind);
 }
 
 }  // namespace quorvel::winsock

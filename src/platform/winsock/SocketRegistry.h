@@ -6,12 +6,17 @@
 
 namespace quorvel::winsock {
 
+// What serves a socket of ours.
+enum class Transport {
+  kSystem,        // a system socket of the type asked for
+  kIcmpDatagram,  // raw ICMP refused: an ICMP datagram socket (IcmpDatagram.h)
+  kIcmpHelper,    // raw and datagram ICMP refused: the echo helper (IcmpHelper.h)
+};
+
 // What a handle stands for. Type 0 means the handle is not ours.
 struct SocketKind {
   int type = 0;  // the Windows Sockets type the caller asked for
-  // A raw ICMP socket that the system refused, served by an ICMP datagram
-  // socket that presents raw-socket datagrams (see IcmpDatagram.h).
-  bool icmpDatagram = false;
+  Transport transport = Transport::kSystem;
 };
 
 // Takes ownership of `fd`; on failure (no memory) closes it and returns false.

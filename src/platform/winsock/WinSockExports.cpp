@@ -4,6 +4,7 @@
 
 #include "platform/winsock/ByteOrder.h"
 #include "platform/winsock/IcmpDatagram.h"
+#include "platform/winsock/IcmpHelper.h"
 #include "platform/winsock/LastError.h"
 #include "platform/winsock/PosixSockets.h"
 #include "platform/winsock/Resolver.h"
@@ -50,6 +51,7 @@ struct Target {
   int fd;
   SocketKind kind;
   bool datagram() const { return kind.type != SOCK_STREAM_WS; }
+  bool helper() const { return kind.transport == Transport::kIcmpHelper; }
 };
 
 // Sets the last error when the library is not started or the handle is not ours.
@@ -82,12 +84,14 @@ TSocket Adopt(const PosixResult& opened, SocketKind kind) {
 
 using AddressQuery = PosixResult (*)(int, TSockAddrIn*);
 
-int QueryAddress(AddressQuery query, TSocket s, TSockAddr* name, int* length) {
+// `helperQuery` answers for the echo helper's sockets.
+int QueryAddress(AddressQuery query, AddressQuery helperQuery, TSocket s, TSockAddr* name,
+                 int* length) {
   Target target{};
   if (!Find(s, &target)) return SOCKET_ERROR;
   if (const int error = CheckAddressRoom(name, length, false)) return Fail(error);
   TSockAddrIn address{};
-  const PosixResult result = query(target.fd, &address);
+  const PosixResult result = (target.helper() ? helperQuery : query)(target.fd, &address);
   if (result.error != 0) return Fail(result.error);
   WriteAddress(address, name, length);
   return 0;
@@ -100,15 +104,20 @@ int SendTo(TSocket s, const char* data, int length, int flags, const TSockAddr* 
   if (!Find(s, &target)) return SOCKET_ERROR;
   if (!ValidBuffer(data, length)) return Fail(WSAEFAULT);
   // A connected stream ignores the address, as Windows Sockets does.
-  // A connected stream ignores the address, as Windows Sockets does.
   TSockAddrIn address{};
   const bool addressed = to != nullptr && target.datagram();
   if (addressed) {
     if (const int error = ReadAddress(to, toLength, &address)) return Fail(error);
   }
   const TSockAddrIn* peer = addressed ? &address : nullptr;
-  if (target.kind.icmpDatagram)
-    return Finish(IcmpDatagramSend(target.fd, data, length, flags, peer));
+  switch (target.kind.transport) {
+    case Transport::kIcmpDatagram:
+      return Finish(IcmpDatagramSend(target.fd, data, length, flags, peer));
+    case Transport::kIcmpHelper:
+      return Finish(IcmpHelperSend(target.fd, data, length, flags, peer));
+    case Transport::kSystem:
+      break;
+  }
   return Finish(PosixSend(target.fd, data, length, flags, peer, target.datagram()));
 }
 
@@ -118,10 +127,18 @@ int ReceiveFrom(TSocket s, char* buffer, int length, int flags, TSockAddr* from,
   if (!ValidBuffer(buffer, length)) return Fail(WSAEFAULT);
   if (const int error = CheckAddressRoom(from, fromLength, true)) return Fail(error);
   TSockAddrIn sender{};  // its family stays 0 when the transport names no sender
-  const PosixResult received =
-      target.kind.icmpDatagram
-          ? IcmpDatagramReceive(target.fd, buffer, length, flags, &sender)
-          : PosixReceive(target.fd, buffer, length, flags, &sender, target.datagram());
+  PosixResult received{};
+  switch (target.kind.transport) {
+    case Transport::kIcmpDatagram:
+      received = IcmpDatagramReceive(target.fd, buffer, length, flags, &sender);
+      break;
+    case Transport::kIcmpHelper:
+      received = IcmpHelperReceive(target.fd, buffer, length, flags, &sender);
+      break;
+    case Transport::kSystem:
+      received = PosixReceive(target.fd, buffer, length, flags, &sender, target.datagram());
+      break;
+  }
   if (sender.sin_family == AF_INET_WS) WriteAddress(sender, from, fromLength);
   return Finish(received);
 }
@@ -163,12 +180,15 @@ WS_EXPORT TSocket socket(int af, int type, int protocol) {
     return INVALID_SOCKET;
   }
   const PosixResult opened = PosixOpen(type, protocol);
-  // Without the right to raw sockets, raw ICMP is served by a datagram socket.
+  // Without the right to raw sockets, raw ICMP is served by a datagram socket
+  // or, where the system refuses that too, by the privileged echo helper.
   if (opened.error == WSAEACCES && type == SOCK_RAW_WS && protocol == IPPROTO_ICMP_WS) {
     const PosixResult datagram = IcmpDatagramOpen();
-    if (datagram.error == 0) return Adopt(datagram, {type, true});
+    if (datagram.error == 0) return Adopt(datagram, {type, Transport::kIcmpDatagram});
+    const PosixResult relayed = IcmpHelperOpen();
+    if (relayed.error == 0) return Adopt(relayed, {type, Transport::kIcmpHelper});
   }
-  return Adopt(opened, {type, false});
+  return Adopt(opened, {type, Transport::kSystem});
 }
 
 WS_EXPORT int closesocket(TSocket s) {
@@ -179,12 +199,14 @@ WS_EXPORT int closesocket(TSocket s) {
 WS_EXPORT int shutdown(TSocket s, int how) {
   Target target{};
   if (!Find(s, &target)) return SOCKET_ERROR;
+  if (target.helper()) return Finish(IcmpHelperShutdown(target.fd, how));
   return Finish(PosixShutdown(target.fd, how));
 }
 
 WS_EXPORT int bind(TSocket s, const TSockAddr* name, int length) {
   Target target{};
   if (!Find(s, &target)) return SOCKET_ERROR;
+  if (target.helper()) return Fail(WSAEOPNOTSUPP);
   TSockAddrIn address{};
   if (const int error = ReadAddress(name, length, &address)) return Fail(error);
   return Finish(PosixBind(target.fd, address));
@@ -193,6 +215,7 @@ WS_EXPORT int bind(TSocket s, const TSockAddr* name, int length) {
 WS_EXPORT int connect(TSocket s, const TSockAddr* name, int length) {
   Target target{};
   if (!Find(s, &target)) return SOCKET_ERROR;
+  if (target.helper()) return Fail(WSAEOPNOTSUPP);
   TSockAddrIn address{};
   if (const int error = ReadAddress(name, length, &address)) return Fail(error);
   return Finish(PosixConnect(target.fd, address));
@@ -201,19 +224,24 @@ WS_EXPORT int connect(TSocket s, const TSockAddr* name, int length) {
 WS_EXPORT int listen(TSocket s, int backlog) {
   Target target{};
   if (!Find(s, &target)) return SOCKET_ERROR;
+  if (target.helper()) return Fail(WSAEOPNOTSUPP);
   return Finish(PosixListen(target.fd, backlog));
 }
 
 WS_EXPORT TSocket accept(TSocket s, TSockAddr* address, int* length) {
   Target target{};
   if (!Find(s, &target)) return INVALID_SOCKET;
+  if (target.helper()) {
+    SetLastError(WSAEOPNOTSUPP);
+    return INVALID_SOCKET;
+  }
   if (const int error = CheckAddressRoom(address, length, true)) {
     SetLastError(error);
     return INVALID_SOCKET;
   }
   TSockAddrIn peer{};
   const PosixResult accepted = PosixAccept(target.fd, &peer);
-  const TSocket connection = Adopt(accepted, {SOCK_STREAM_WS, false});
+  const TSocket connection = Adopt(accepted, {SOCK_STREAM_WS, Transport::kSystem});
   if (connection != INVALID_SOCKET) WriteAddress(peer, address, length);
   return connection;
 }
@@ -221,14 +249,18 @@ WS_EXPORT TSocket accept(TSocket s, TSockAddr* address, int* length) {
 WS_EXPORT int setsockopt(TSocket s, int level, int name, const char* value, int length) {
   Target target{};
   if (!Find(s, &target)) return SOCKET_ERROR;
-  const int error = SetSocketOption(target.fd, level, name, value, length);
+  const int error = target.helper() && level == IPPROTO_IP_WS
+                        ? IcmpHelperSetOption(target.fd, name, value, length)
+                        : SetSocketOption(target.fd, level, name, value, length);
   return error != 0 ? Fail(error) : 0;
 }
 
 WS_EXPORT int getsockopt(TSocket s, int level, int name, char* value, int* length) {
   Target target{};
   if (!Find(s, &target)) return SOCKET_ERROR;
-  const int error = GetSocketOption(target.fd, target.kind.type, level, name, value, length);
+  const int error = target.helper() && level == IPPROTO_IP_WS
+                        ? IcmpHelperGetOption(target.fd, name, value, length)
+                        : GetSocketOption(target.fd, target.kind.type, level, name, value, length);
   return error != 0 ? Fail(error) : 0;
 }
 
@@ -262,11 +294,11 @@ WS_EXPORT int select(int, TFDSet* read, TFDSet* write, TFDSet* except, const TTi
 WS_EXPORT int __WSAFDIsSet(TSocket s, TFDSet* set) { return InSet(s, set) ? 1 : 0; }
 
 WS_EXPORT int getpeername(TSocket s, TSockAddr* name, int* length) {
-  return QueryAddress(PosixPeerAddress, s, name, length);
+  return QueryAddress(PosixPeerAddress, IcmpHelperPeerAddress, s, name, length);
 }
 
 WS_EXPORT int getsockname(TSocket s, TSockAddr* name, int* length) {
-  return QueryAddress(PosixLocalAddress, s, name, length);
+  return QueryAddress(PosixLocalAddress, IcmpHelperLocalAddress, s, name, length);
 }
 
 WS_EXPORT THostEnt* gethostbyname(const char* name) {
