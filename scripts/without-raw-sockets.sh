@@ -23,7 +23,7 @@ case "${1:-}" in
   --helper)
     range="1 0"
     QUORVEL_ICMP_SOCKETS=helper
-    if ! setcap cap_net_raw+ep "$2"; then
+    if ! getcap "$2" | grep -q cap_net_raw=ep && ! setcap cap_net_raw+ep "$2"; then
       echo "cannot give $2 raw sockets: root and file capabilities are needed" >&2
       exit 77
     fi

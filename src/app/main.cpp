@@ -5,10 +5,19 @@
 #include <cstdio>
 
 #include "app/Unit1.h"
+#include "platform/kernel/Privilege.h"
 #include "ui/Application.h"
 
 int main(int Argc, char** Argv) {
   try {
+    // Before the toolkit exists: it loads plugins that the environment names.
+    if (StartedWithPrivilege()) {
+      DropPrivilege();
+      std::fputs(
+          "Quorvel: started with privileges, which a window program must not hold; "
+          "gave them all up (pings that need them go through the echo helper)\n",
+          stderr);
+    }
     TApplication App(Argc, Argv);
     // The user's data folder (the history of an installed program) is named
     // after the program, whatever its file is called.
@@ -16,7 +25,8 @@ int main(int Argc, char** Argv) {
     App.CreateForm(Form1);
     App.Run();
   } catch (const std::exception& E) {
-    // Only a window that cannot be built at all ends up here.
+    // Only privileges that cannot be given up, or a window that cannot be
+    // built at all, end up here.
     std::fprintf(stderr, "Quorvel: %s\n", E.what());
     return 1;
   }
