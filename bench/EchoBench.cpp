@@ -1,5 +1,5 @@
-// One ping on loopback through the echo client, over a raw socket and over
-// the ICMP datagram socket an ordinary user gets, beside the plain POSIX
+// One ping on loopback through the echo client, over a raw socket, through
+// the echo helper and over the ICMP datagram socket an ordinary user gets, beside the plain POSIX
 // round trips it is built from: a raw socket kept open (sendto, select,
 // recv) and one opened and closed per round trip, as each ping does.
 #include <benchmark/benchmark.h>
@@ -95,6 +95,19 @@ void BM_PingHostLoopback(benchmark::State& State) {
   PingLoopback(State);
 }
 BENCHMARK(BM_PingHostLoopback);
+
+// The same ping where the group range is closed: the right to raw sockets is
+// dropped from this process, but not for good, so the echo helper that root
+// starts has it (as a file capability gives it to an ordinary user's). Each
+// ping starts a helper and ends it, as each ping opens and closes its socket.
+void BM_PingHostLoopbackEchoHelper(benchmark::State& State) {
+  if (!SetPingGroupRange(false) || !DropRawSocketRight(false) ||
+      !quorvel::test::EchoHelperAllowed())
+    return State.SkipWithError(
+        "cannot drop raw sockets, close the group range or start the helper");
+  PingLoopback(State);
+}
+BENCHMARK(BM_PingHostLoopbackEchoHelper);
 
 // The same ping as an ordinary user makes it: the right to raw sockets is
 // dropped for the rest of the run (so this comes last) and the socket

@@ -46,6 +46,7 @@ bool QuotesSentRequest(std::span<const std::uint8_t> quoted, const SentEchoes& s
 }  // namespace
 
 void SentEchoes::Remember(std::uint32_t destination, std::span<const std::uint8_t> request) {
+  if (request.size() < kIcmpHeaderSize) return;  // no request: nothing can answer it
   SentEcho& entry = entries_[next_];
   entry.destination = destination;
   std::copy_n(request.begin() + 4, entry.identifierAndSequence.size(),

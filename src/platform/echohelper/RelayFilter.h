@@ -24,7 +24,8 @@ class SentEchoes {
  public:
   static constexpr std::size_t kKept = 64;
 
-  // `request` is the ICMP message as sent (at least its 8-byte header).
+  // `request` is the ICMP message as sent; one shorter than its 8-byte
+  // header is no request and is not kept.
   void Remember(std::uint32_t destination, std::span<const std::uint8_t> request);
   bool Contains(std::uint32_t destination, std::span<const std::uint8_t> icmpHeader) const;
 

@@ -1,6 +1,9 @@
-// The raw ICMP socket of a process without the right to raw sockets: each
-// case drops CAP_NET_RAW for its own process and opens the namespace's ping
-// group range to its group, as an ordinary user's desktop has it.
+// The raw ICMP socket of a process without the right to raw sockets, served
+// by an ICMP datagram socket or, where the namespace's ping group range is
+// closed to the process, by the echo helper: both present what a raw socket
+// would read. Each case drops CAP_NET_RAW for its own process; for the
+// helper, root's start of it gives it the right back, as a file capability
+// does for an ordinary user.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -20,14 +23,17 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class WithoutRawSockets : public WinSockStarted {
+enum class StandIn { kDatagramSocket, kEchoHelper };
+
+class WithoutRawSockets : public WinSockStarted, public testing::WithParamInterface<StandIn> {
  protected:
   void SetUp() override {
     ASSERT_TRUE(SetPingGroupRange(OpenRange()));
-    ASSERT_TRUE(DropRawSocketRight());
+    ASSERT_TRUE(DropRawSocketRight(!Helper()));
     WinSockStarted::SetUp();
   }
-  virtual bool OpenRange() const { return true; }
+  virtual bool OpenRange() const { return !Helper(); }
+  bool Helper() const { return GetParam() == StandIn::kEchoHelper; }
 
   // Our echo request: identifier 0x3412 as the engine lays it out (low byte
   // first), sequence 3489, 44 bytes of payload.
@@ -84,13 +90,13 @@ class WithoutRawSockets : public WinSockStarted {
   int error = 0;
 };
 
-TEST_F(WithoutRawSockets, ARawIcmpSocketIsADatagramSocketThatCallsItselfRaw) {
+TEST_P(WithoutRawSockets, ARawIcmpSocketIsItsStandInCallingItselfRaw) {
   const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
-  ASSERT_NE(socket.get(), INVALID_SOCKET);
+  ASSERT_NE(socket.get(), INVALID_SOCKET) << ws.WSAGetLastError();
   int type = 0;
   socklen_t size = sizeof type;
   ASSERT_EQ(::getsockopt(socket.fd(), SOL_SOCKET, SO_TYPE, &type, &size), 0);
-  EXPECT_EQ(type, SOCK_DGRAM);
+  EXPECT_EQ(type, Helper() ? SOCK_SEQPACKET : SOCK_DGRAM) << "the helper's data channel";
   int reported = 0;
   int length = sizeof reported;
   ASSERT_EQ(ws.getsockopt(socket.get(), SOL_SOCKET_WS, SO_TYPE_WS,
@@ -102,7 +108,7 @@ TEST_F(WithoutRawSockets, ARawIcmpSocketIsADatagramSocketThatCallsItselfRaw) {
   EXPECT_EQ(ws.WSAGetLastError(), WSAEACCES);
 }
 
-TEST_F(WithoutRawSockets, AReplyComesBehindTheHeaderARawSocketWouldRead) {
+TEST_P(WithoutRawSockets, AReplyComesBehindTheHeaderARawSocketWouldRead) {
   const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
   const Bytes request = Request();
   Send(socket, "127.0.0.1", request);
@@ -122,7 +128,7 @@ TEST_F(WithoutRawSockets, AReplyComesBehindTheHeaderARawSocketWouldRead) {
   EXPECT_EQ(Text(from), "127.0.0.1");
 }
 
-TEST_F(WithoutRawSockets, AFrameLargerThanTheBufferFillsItAndFailsWithMessageSize) {
+TEST_P(WithoutRawSockets, AFrameLargerThanTheBufferFillsItAndFailsWithMessageSize) {
   const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
   Send(socket, "127.0.0.1", Request());
   TFDSet read{1, {socket.get()}};
@@ -179,7 +185,7 @@ class ErrorsWithoutRawSockets : public WithoutRawSockets {
   TestNetwork Net;
 };
 
-TEST_F(ErrorsWithoutRawSockets, TheOutgoingTtlIsHonouredAndTimeExceededArrivesQuotingUs) {
+TEST_P(ErrorsWithoutRawSockets, TheOutgoingTtlIsHonouredAndTimeExceededArrivesQuotingUs) {
   const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
   SetTtl(socket, 1);
   Send(socket, "198.51.100.2", Request());
@@ -187,7 +193,7 @@ TEST_F(ErrorsWithoutRawSockets, TheOutgoingTtlIsHonouredAndTimeExceededArrivesQu
   ExpectError(Receive(socket, &from), from, 11, 0, "198.51.100.2");
 }
 
-TEST_F(ErrorsWithoutRawSockets, UnreachableArrivesQuotingUsAlsoToAReceiveAlreadyWaiting) {
+TEST_P(ErrorsWithoutRawSockets, UnreachableArrivesQuotingUsAlsoToAReceiveAlreadyWaiting) {
   const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
   const int timeOut = 2000;
   ASSERT_EQ(ws.setsockopt(socket.get(), SOL_SOCKET_WS, SO_RCVTIMEO_WS,
@@ -199,14 +205,84 @@ TEST_F(ErrorsWithoutRawSockets, UnreachableArrivesQuotingUsAlsoToAReceiveAlready
   ExpectError(Receive(socket, &from, 2048, false), from, 3, 0, "203.0.113.5");
 }
 
+// Only the echo helper's address, options and shutdown differ from a
+// datagram socket's: they are those of an unbound, unconnected raw socket.
+using ThroughTheEchoHelper = WithoutRawSockets;
+
+TEST_P(ThroughTheEchoHelper, AnswersAsAnUnboundUnconnectedRawSocket) {
+  const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
+  ASSERT_NE(socket.get(), INVALID_SOCKET) << ws.WSAGetLastError();
+  int ttl = 0;
+  int length = sizeof ttl;
+  ASSERT_EQ(
+      ws.getsockopt(socket.get(), IPPROTO_IP_WS, IP_TTL_WS, reinterpret_cast<char*>(&ttl), &length),
+      0);
+  EXPECT_EQ(ttl, 64) << "the system's default";
+  SetTtl(socket, 255);
+  ASSERT_EQ(
+      ws.getsockopt(socket.get(), IPPROTO_IP_WS, IP_TTL_WS, reinterpret_cast<char*>(&ttl), &length),
+      0);
+  EXPECT_EQ(ttl, 255);
+  const int zero = 0;
+  EXPECT_EQ(ws.setsockopt(socket.get(), IPPROTO_IP_WS, IP_TTL_WS,
+                          reinterpret_cast<const char*>(&zero), sizeof zero),
+            SOCKET_ERROR);
+  EXPECT_EQ(ws.WSAGetLastError(), WSAEINVAL);
+  EXPECT_EQ(LocalAddress(socket).sin_addr.S_addr, 0u);
+  TSockAddrIn peer{};
+  int peerLength = sizeof peer;
+  EXPECT_EQ(ws.getpeername(socket.get(), AsGeneric(peer), &peerLength), SOCKET_ERROR);
+  EXPECT_EQ(ws.WSAGetLastError(), WSAENOTCONN);
+  // A raw socket's shutdown reports it is not connected, and sending ends.
+  EXPECT_EQ(ws.shutdown(socket.get(), SD_SEND), SOCKET_ERROR);
+  EXPECT_EQ(ws.WSAGetLastError(), WSAENOTCONN);
+  const Bytes request = Request();
+  const TSockAddrIn to = Address("127.0.0.1");
+  EXPECT_EQ(ws.sendto(socket.get(), reinterpret_cast<const char*>(request.data()),
+                      static_cast<int>(request.size()), 0, AsGeneric(to), sizeof to),
+            SOCKET_ERROR);
+  EXPECT_EQ(ws.WSAGetLastError(), WSAESHUTDOWN);
+}
+
+TEST_P(ThroughTheEchoHelper, RefusesWhatIsNoEchoRequestAndGoesOn) {
+  const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
+  Bytes reply = Request();
+  reply[0] = 0;
+  const TSockAddrIn to = Address("127.0.0.1");
+  EXPECT_EQ(ws.sendto(socket.get(), reinterpret_cast<const char*>(reply.data()),
+                      static_cast<int>(reply.size()), 0, AsGeneric(to), sizeof to),
+            SOCKET_ERROR);
+  EXPECT_EQ(ws.WSAGetLastError(), WSAEINVAL);
+  Send(socket, "127.0.0.1", Request());
+  TSockAddrIn from{};
+  EXPECT_EQ(Receive(socket, &from).size(), 20 + Request().size());
+}
+
 class NoIcmpSockets : public WithoutRawSockets {
   bool OpenRange() const override { return false; }
 };
 
-TEST_F(NoIcmpSockets, ARawIcmpSocketIsRefusedWithAccessDenied) {
+TEST_P(NoIcmpSockets, ARawIcmpSocketIsRefusedWithAccessDenied) {
+  // The helper is there, but may not open a raw socket either.
   EXPECT_EQ(ws.socket(AF_INET_WS, SOCK_RAW_WS, IPPROTO_ICMP_WS), INVALID_SOCKET);
   EXPECT_EQ(ws.WSAGetLastError(), WSAEACCES);
 }
+
+std::string StandInName(const testing::TestParamInfo<StandIn>& test) {
+  return test.param == StandIn::kEchoHelper ? "EchoHelper" : "DatagramSocket";
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, WithoutRawSockets,
+                         testing::Values(StandIn::kDatagramSocket, StandIn::kEchoHelper),
+                         StandInName);
+INSTANTIATE_TEST_SUITE_P(Both, ErrorsWithoutRawSockets,
+                         testing::Values(StandIn::kDatagramSocket, StandIn::kEchoHelper),
+                         StandInName);
+INSTANTIATE_TEST_SUITE_P(Helper, ThroughTheEchoHelper, testing::Values(StandIn::kEchoHelper),
+                         StandInName);
+// With the right gone for good, the helper started by root cannot regain it.
+INSTANTIATE_TEST_SUITE_P(Datagram, NoIcmpSockets, testing::Values(StandIn::kDatagramSocket),
+                         StandInName);
 
 }  // namespace
 }  // namespace quorvel::test
