@@ -112,7 +112,8 @@ TStatisticsPage::TStatisticsPage(TForm1* AForm)
   const TOnReplyEvent Reply = AForm->IdIcmpClient->OnReply;
   AForm->IdIcmpClient->OnReply = [this, Reply](TComponent* ASender, const TReplyStatus& AStatus) {
     Reply(ASender, AStatus);
-    Record(AStatus);
+    // The host as the ping used it; the box may have changed while it waited.
+    Record(FForm->IdIcmpClient->Host(), AStatus, FForm->IdIcmpClient->RoundTripUs());
   };
   const TNotifyEvent Clear = AForm->BitBtnClearData->OnClick;
   AForm->BitBtnClearData->OnClick = [this, Clear](TComponent* Sender) {
@@ -194,10 +195,10 @@ void TStatisticsPage::CreateLists() {
   ListViewTtl->SetTabOrder(2);
 }
 
-void TStatisticsPage::Record(const TReplyStatus& AReplyStatus) {
-  const std::uint64_t RoundTripUs = FForm->IdIcmpClient->RoundTripUs();
+void TStatisticsPage::Record(const std::string& AHost, const TReplyStatus& AReplyStatus,
+                             std::uint64_t ARoundTripUs) {
   TWallTime Sent = WallClockNow();
-  Sent.UnixUs -= static_cast<std::int64_t>(RoundTripUs);
+  Sent.UnixUs -= static_cast<std::int64_t>(ARoundTripUs);
   const TAttempt Attempt{Sent,
                          AReplyStatus.FromAddress,
                          OutcomeOf(AReplyStatus.Status),
@@ -205,12 +206,10 @@ void TStatisticsPage::Record(const TReplyStatus& AReplyStatus) {
                          AReplyStatus.MessageType,
                          AReplyStatus.SequenceNumber,
                          AReplyStatus.Ttl,
-                         RoundTripUs};
-  // The host as the ping used it; the box may have changed while it waited.
-  const std::string Host = FForm->IdIcmpClient->Host();
-  if (!FSession.Accepts(Host)) StartSession(Sent);
-  FSession.Record(Host, Attempt);
-  CallEvent(OnAttempt, Attempt, Host);
+                         ARoundTripUs};
+  if (!FSession.Accepts(AHost)) StartSession(Sent);
+  FSession.Record(AHost, Attempt);
+  CallEvent(OnAttempt, Attempt, AHost);
   ScheduleRefresh();
 }
 

@@ -43,13 +43,17 @@ class TStatisticsPage : public TComponent {
   // per pass of the event loop while the page is shown, and showing it does.
   void Refresh();
 
+  // Takes one attempt to AHost that took ARoundTripUs; the window's echo
+  // client hands every attempt here as it reports it.
+  void Record(const std::string& AHost, const TReplyStatus& AReplyStatus,
+              std::uint64_t ARoundTripUs);
+
   void BitBtnExportClick(TComponent* Sender);
 
  private:
   void CreateFigures();
   void CreateLists();
   TFigure NewFigure(const std::string& ACaption, const std::string& AName, int ALeft, int ATop);
-  void Record(const TReplyStatus& AReplyStatus);
   void StartSession(TWallTime AStart);
   void ScheduleRefresh();
   bool Shown() const;

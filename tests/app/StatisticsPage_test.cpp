@@ -91,6 +91,19 @@ TEST_F(StatisticsPageTest, ShowsDashesUntilThereAreRepliesAndTheLossOfEveryAttem
   EXPECT_EQ(Form1->ListViewError->Items()->Count(), 3);
 }
 
+TEST_F(StatisticsPageTest, ShowsRoundTripsToTheMicrosecond) {
+  ShowPage();
+  const TReplyStatus Reply{84, "127.0.0.1", 0, 1, 0, 64, rsEcho};
+  for (const std::uint64_t Us : {42u, 1'234'567u, 58u}) Page->Record("127.0.0.1", Reply, Us);
+  QApplication::processEvents();
+  EXPECT_EQ(Page->lbMin.Value->Caption(), "0.042 ms");
+  EXPECT_EQ(Page->lbMax.Value->Caption(), "1234.567 ms");
+  EXPECT_EQ(Page->lbMean.Value->Caption(), "411.556 ms");
+  EXPECT_EQ(Page->lbP50.Value->Caption(), "0.058 ms");
+  EXPECT_EQ(Page->lbJitter.Value->Caption(), "1234.517 ms");
+  EXPECT_EQ(Page->Session().Attempts()[1].RoundTripUs, 1'234'567u);
+}
+
 TEST_F(StatisticsPageTest, ListsOutagesAndTtlChangesNewestFirstAcrossClears) {
   ShowPage();
   for (const TReplyStatusKind Status : {rsEcho, rsTimeOut, rsTimeOut}) Report(Status);
