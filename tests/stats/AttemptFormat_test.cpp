@@ -153,14 +153,6 @@ TEST(AttemptFormat, TimeStampsCarryTheirZone) {
   for (const auto& Case : Cases) EXPECT_EQ(IsoTimeStamp(Case.When), Case.Text);
 }
 
-TEST(AttemptFormat, NamesEveryOutcome) {
-  EXPECT_EQ(OutcomeName(TOutcome::Reply), "reply");
-  EXPECT_EQ(OutcomeName(TOutcome::TimeOut), "timeout");
-  EXPECT_EQ(OutcomeName(TOutcome::Unreachable), "unreachable");
-  EXPECT_EQ(OutcomeName(TOutcome::TtlExceeded), "ttl-exceeded");
-  EXPECT_EQ(OutcomeName(TOutcome::Error), "error");
-}
-
 TEST(AttemptFormat, ChoosesTheFormatByTheFileName) {
   for (const char* Name : {"a.jsonl", "b.JSONL", "c.ndjson", "d.Json"})
     EXPECT_EQ(ExportFormatFor(Name), TExportFormat::JsonLines) << Name;

@@ -45,15 +45,6 @@ TEST(PingSession, CountsEveryOutcomeButAReplyAsLost) {
   EXPECT_EQ(S.Attempts().size(), 8u);
 }
 
-TEST(PingSession, StartsEmpty) {
-  const TPingSession S({5 * Second, 0});
-  EXPECT_EQ(S.Start().UnixUs, 5 * Second);
-  EXPECT_EQ(S.Sent(), 0u);
-  EXPECT_EQ(S.LossPercent(), 0);
-  EXPECT_TRUE(S.Outages().empty());
-  EXPECT_TRUE(S.TtlChanges().empty());
-}
-
 TEST(PingSession, AllLostIsOneOutageFromTheFirstRequestToTheLastWait) {
   const TPingSession S = Session({T, T, U, T});
   EXPECT_DOUBLE_EQ(S.LossPercent(), 100);

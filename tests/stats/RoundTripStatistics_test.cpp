@@ -68,12 +68,6 @@ INSTANTIATE_TEST_SUITE_P(SmallCounts, RoundTripStatisticsSeries,
                                          TSeries{100, 1, 100, 1, 50'000, 7},
                                          TSeries{3'000'000, 17, 17, 250'000, 31'415}));
 
-TEST(RoundTripStatistics, OneReplyGivesItsRoundTripForEveryPercentile) {
-  const TRoundTripStatistics Statistics = Of({20'016});
-  for (const int Percent : {50, 95, 99}) EXPECT_EQ(*Statistics.Percentile(Percent), 20'016u);
-  EXPECT_EQ(Statistics.StandardDeviation(), 0);
-}
-
 TEST(RoundTripStatistics, WithoutRepliesHasNoPercentileAndNoJitter) {
   const TRoundTripStatistics Statistics;
   EXPECT_EQ(Statistics.Count(), 0u);
