@@ -6,14 +6,14 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <optional>
 
+#include "app/AtomicFile.h"
+#include "app/FileHandle.h"
 #include "app/HostFile.h"
 #include "platform/kernel/Library.h"
 #include "rtl/FileErrors.h"
@@ -21,22 +21,6 @@
 namespace {
 
 std::string GHostFolder;
-
-// A file descriptor, closed when it goes.
-class TFileHandle {
- public:
-  explicit TFileHandle(int ADescriptor) : FDescriptor(ADescriptor) {}
-  ~TFileHandle() {
-    if (FDescriptor >= 0) close(FDescriptor);
-  }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-
-  int Descriptor() const { return FDescriptor; }
-
- private:
-  int FDescriptor;
-};
 
 // The bytes of the plain file at FileName, or none when it cannot be read or
 // holds more than Limit bytes.
@@ -60,16 +44,6 @@ std::optional<std::string> ReadPlainFile(const std::string& FileName, std::size_
     Bytes.append(Chunk.data(), static_cast<std::size_t>(Got));
   }
   return std::nullopt;
-}
-
-// Makes a rename in the folder of FileName last through a power cut. Once the
-// rename is done the new file is in place, so a failure here changes nothing
-// the program could report.
-void SyncFolderOf(const QString& FileName) {
-  const QString Folder = QFileInfo(QFileInfo(FileName).canonicalFilePath()).absolutePath();
-  const TFileHandle Handle(
-      open(QFile::encodeName(Folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (Handle.Descriptor() >= 0) fsync(Handle.Descriptor());
 }
 
 }  // namespace
@@ -101,14 +75,5 @@ std::vector<std::string> LoadHostFile(const std::string& FileName) {
 void SaveHostFile(const std::string& FileName, const std::vector<std::string>& Hosts) {
   const std::string Bytes = FormatHostFile(Hosts);
   if (Bytes.size() > MaxHostFileSize) throw EFCreateError(FileName);
-  // The temporary file goes unless it is committed, which renames it over the
-  // stored file. Commit reports neither a short write of its last flush (a
-  // full disk) nor a failed sync, so both are checked before it.
-  const QString Name = QFile::decodeName(QByteArray::fromStdString(FileName));
-  QSaveFile File(Name);
-  const auto Size = static_cast<qint64>(Bytes.size());
-  if (!File.open(QIODevice::WriteOnly) || File.write(Bytes.data(), Size) != Size || !File.flush() ||
-      fsync(File.handle()) != 0 || !File.commit())
-    throw EFCreateError(FileName);
-  SyncFolderOf(Name);
+  SaveFileWhole(FileName, Bytes);
 }

@@ -3,12 +3,20 @@
 // window destroyed and its components freed.
 #include <QCoreApplication>
 #include <cstdio>
+#include <memory>
 
+#include "app/AttemptLog.h"
+#include "app/CommandLine.h"
+#include "app/StatisticsPage.h"
 #include "app/Unit1.h"
 #include "platform/kernel/Privilege.h"
 #include "ui/Application.h"
 
 int main(int Argc, char** Argv) {
+  if (HelpRequested({Argv + 1, Argv + Argc})) {
+    std::fputs(HelpText("quorvel").c_str(), stdout);
+    return 0;
+  }
   try {
     // Before the toolkit exists: it loads plugins that the environment names.
     if (StartedWithPrivilege()) {
@@ -22,11 +30,24 @@ int main(int Argc, char** Argv) {
     // The user's data folder (the history of an installed program) is named
     // after the program, whatever its file is called.
     QCoreApplication::setApplicationName("quorvel");
+    // The toolkit has taken its own arguments out of Argv by now.
+    const TCommandLine Options = ParseCommandLine({Argv + 1, Argv + Argc});
+    const auto Log =
+        Options.LogFile.empty() ? nullptr : std::make_unique<TAttemptLog>(Options.LogFile);
     App.CreateForm(Form1);
+    if (Options.Host) Form1->cbHost->SetText(*Options.Host);
+    auto* const Statistics = new TStatisticsPage(Form1);
+    if (Log)
+      Statistics->OnAttempt = [&Log](const TAttempt& A, const std::string& H) {
+        Log->Append(A, H);
+      };
     App.Run();
+  } catch (const ECommandLineError& E) {
+    std::fprintf(stderr, "quorvel: %s\nTry 'quorvel --help'.\n", E.what());
+    return 2;
   } catch (const std::exception& E) {
-    // Only privileges that cannot be given up, or a window that cannot be
-    // built at all, end up here.
+    // Only privileges that cannot be given up, a window that cannot be built
+    // at all, or a log that cannot be opened, end up here.
     std::fprintf(stderr, "Quorvel: %s\n", E.what());
     return 1;
   }

@@ -35,6 +35,13 @@ std::uint16_t ReadWord(const std::uint8_t* AAt) {
   return Word;
 }
 
+// Nanoseconds of the monotonic clock, for round trips finer than TickMs.
+std::int64_t MonotonicNs() {
+  std::int64_t Count = 0;
+  QueryPerformanceCounter(&Count);
+  return Count;
+}
+
 }  // namespace
 
 std::uint32_t TickMs() {
@@ -123,9 +130,11 @@ void TIdIcmpClient::PingHost(const std::string& APayload, std::uint16_t ASequenc
   if (ASequence != 0) FSequence = ASequence;
   BuildEchoRequest(FRequest, FSequence, APayload);
   const std::uint32_t Start = TickMs();
+  const std::int64_t StartNs = MonotonicNs();
   SendPacket(Host(), Port(), FRequest.data(), static_cast<std::int32_t>(FRequest.size()));
   FReplyStatus = WaitForReply(ReceiveTimeout());
   const std::uint32_t Elapsed = TickSpan(Start, TickMs());
+  FRoundTripUs = static_cast<std::uint64_t>(MonotonicNs() - StartNs) / 1000;
   ReadySocket().Close();
   FReplyStatus.RoundTripMs = Elapsed;
   if (OnReply) OnReply(this, FReplyStatus);

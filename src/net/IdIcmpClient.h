@@ -91,6 +91,9 @@ class TIdIcmpClient : public TIdRawClient {
 
   std::uint16_t SequenceNumber() const { return FSequence; }
   const TReplyStatus& ReplyStatus() const { return FReplyStatus; }
+  // The last completed ping's round trip in microseconds, from the monotonic
+  // clock over the same span as RoundTripMs; set before OnReply is called.
+  std::uint64_t RoundTripUs() const { return FRoundTripUs; }
 
   TOnReplyEvent OnReply;
 
@@ -102,4 +105,5 @@ class TIdIcmpClient : public TIdRawClient {
   TIdEchoRequest FRequest{};
   std::array<std::uint8_t, ReceiveBufferSize> FReceiveBuffer{};
   TReplyStatus FReplyStatus;
+  std::uint64_t FRoundTripUs = 0;
 };

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "app/HostStore.h"
+#include "app/StatisticsPage.h"
 #include "app/Unit1.h"
 #include "ui/Application.h"
 
@@ -36,6 +37,22 @@ void AddReplies() {
   Form1->Series2->CheckDataSource();
 }
 
+// A session on the Statistics page: replies of a few tenths of a millisecond,
+// two outages and a change of route.
+void AddAttempts(TStatisticsPage& Page) {
+  for (int Attempt = 1; Attempt <= 60; ++Attempt) {
+    const bool Lost = (Attempt >= 20 && Attempt < 23) || Attempt == 41;
+    const auto Sequence = static_cast<std::uint16_t>(3488 + Attempt);
+    const TReplyStatus Status =
+        Lost ? TReplyStatus{0, "0.0.0.0", 0, Sequence, 1000, 0, rsTimeOut}
+             : TReplyStatus{84,    "127.0.0.1",
+                            0,     Sequence,
+                            0,     Attempt < 30 ? std::uint8_t{64} : std::uint8_t{63},
+                            rsEcho};
+    Page.Record("127.0.0.1", Status, Lost ? 1'000'000u : 30u + (Attempt * 37u) % 190u);
+  }
+}
+
 }  // namespace
 
 int main(int Argc, char** Argv) {
@@ -49,8 +66,10 @@ int main(int Argc, char** Argv) {
   SetHostFolder(HistoryFolder.path().toStdString());
   TApplication App(Argc, Argv);
   App.CreateForm(Form1);
+  auto* const Statistics = new TStatisticsPage(Form1);
   Form1->Show();
   AddReplies();
+  AddAttempts(*Statistics);
   const struct {
     int Width, Height;
     const char* Name;

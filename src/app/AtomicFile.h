@@ -1,0 +1,11 @@
+// Saving a file whole or not at all: the new bytes go to a file beside it,
+// which is synced and renamed over it, so the stored file is always the old
+// one or the new one whole, also after a crash or a power cut.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Replaces the file at FileName by Bytes. Raises EFCreateError, the old file
+// unchanged, when the new one cannot be created, written or synced.
+void SaveFileWhole(const std::string& FileName, std::string_view Bytes);

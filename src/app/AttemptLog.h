@@ -1,0 +1,36 @@
+// The log that `--log FILE` asks for: every finished attempt appended to the
+// file as one JSON line the moment it is known, so a long run survives a crash
+// of the program with every finished line intact.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/FileHandle.h"
+#include "rtl/SysUtils.h"
+#include "stats/PingSession.h"
+
+// A line that could not be written; the message names the file, the call and
+// the system's reason.
+class EAttemptLogError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class TAttemptLog {
+ public:
+  // Opens FileName for appending, making it when missing. Raises
+  // EAttemptLogError when it cannot.
+  explicit TAttemptLog(const std::string& FileName);
+
+  const std::string& FileName() const { return FFileName; }
+
+  // Appends the attempt's line with one write, which the kernel puts at the
+  // file's end whole, so a line is in the file entirely or not at all. Raises
+  // EAttemptLogError when the line cannot be written.
+  void Append(const TAttempt& AAttempt, std::string_view AHost);
+
+ private:
+  std::string FFileName;
+  TFileHandle FFile;
+};

@@ -1,0 +1,25 @@
+// The save dialog: asks the user for the name of a file to write, and the seam
+// through which tests answer it instead of showing it.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
+
+struct TSaveRequest {
+  std::string Title;
+  std::string FileName;  // proposed in the dialog
+  // Kinds of file, as "CSV (*.csv);;JSON Lines (*.jsonl)".
+  std::string Filter;
+};
+
+using TSaveDialogHook = std::function<std::optional<std::string>(const TSaveRequest& Request)>;
+
+// The name the user chose over Owner, or none when the dialog was cancelled.
+// Texts are the program's byte strings.
+std::optional<std::string> PromptSaveFile(QWidget* Owner, const TSaveRequest& Request);
+
+// Makes PromptSaveFile call Hook instead of showing the dialog; an empty hook
+// restores the dialog. Returns the hook it replaces.
+TSaveDialogHook SetSaveDialogHook(TSaveDialogHook Hook);
