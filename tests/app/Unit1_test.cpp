@@ -62,6 +62,27 @@ TEST_F(MainWindowTest, ResizingGivesTheChangeToThePagesAndTheChart) {
   EXPECT_EQ(BoundsOf(Form1->BitBtnPing), QRect(456, 8, 113, 26));
 }
 
+TEST_F(MainWindowTest, TheSplitterOpensTheCollapsedBottomPanelAgainAlsoAfterAResize) {
+  ShowWindow();
+  TSplitter* const Splitter = Form1->Splitter1;
+  // From and to a y of the window.
+  const auto Drag = [Splitter](int FromY, int ToY) {
+    QTest::mousePress(Splitter, Qt::LeftButton, {}, Splitter->mapFromParent(QPoint(200, FromY)));
+    QTest::mouseMove(Splitter, Splitter->mapFromParent(QPoint(200, ToY)));
+    QTest::mouseRelease(Splitter, Qt::LeftButton, {}, Splitter->mapFromParent(QPoint(200, ToY)));
+  };
+  Drag(284, 450);
+  ASSERT_EQ(Form1->Panel2->Height(), 0);
+  Form1->resize(574, 555);
+  QApplication::processEvents();
+  EXPECT_EQ(Form1->Panel2->Height(), 0);
+  Drag(Splitter->Top() + 2, Splitter->Top() - 148);
+  EXPECT_EQ(BoundsOf(Form1->Panel2), QRect(0, 386, 574, 150));
+  EXPECT_EQ(BoundsOf(Form1->StatusBar1), QRect(0, 536, 574, 19));
+  EXPECT_EQ(BoundsOf(Form1->Panel3), QRect(448, 1, 125, 148));
+  EXPECT_EQ(BoundsOf(Form1->Chart1), QRect(1, 1, 447, 148));
+}
+
 TEST_F(MainWindowTest, CannotBeMadeNarrowerThanTheTopPanel) {
   ShowWindow();
   Form1->resize(400, 120);
