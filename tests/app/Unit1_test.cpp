@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -157,6 +158,45 @@ TEST_F(MainWindowTest, KeyboardOrderRunsThroughTheTopPanelFirst) {
   EXPECT_LT(Position(Form1->cbHost), Position(Form1->BitBtnClearData));
   EXPECT_LT(Position(Form1->BitBtnClearData), Position(Form1->BitBtn1));
   EXPECT_EQ(Position(Form1->spbRepPing), -1);
+}
+
+TEST_F(MainWindowTest, TabWalksFromTheTabsIntoTheShownPageAndOutAgainShiftTabBack) {
+  ShowWindow();
+  const std::vector<QWidget*> Around{Form1->BitBtnPing,
+                                     Form1->speTimeout,
+                                     Form1->speRepeat,
+                                     Form1->cbHost,
+                                     Form1->BitBtnClearData,
+                                     Form1->BitBtn1,
+                                     Form1->PageControl1->tabBar()};
+  const struct {
+    TTabSheet* Page;
+    std::vector<QWidget*> Inside;
+  } Pages[] = {{Form1->TabSheet1, {Form1->ListView1}},
+               {Form1->TabSheet2, {Form1->ListViewError}},
+               {Form1->TabSheet3,
+                {Form1->chb3D, Form1->chbGradient, Form1->speMaxLine, Form1->chbErrLines,
+                 Form1->speMaxHosts}},
+               {Form1->TabSheet4, {}}};
+  for (const auto& P : Pages) {
+    Form1->PageControl1->SetActivePage(P.Page);
+    // Once round the window, from "Single Ping" back to it.
+    std::vector<QWidget*> Walk = Around;
+    Walk.insert(Walk.end(), P.Inside.begin(), P.Inside.end());
+    Walk.push_back(Form1->BitBtnPing);
+    const auto Keys = [&](Qt::KeyboardModifiers Modifiers) {
+      std::vector<QWidget*> Reached{QApplication::focusWidget()};
+      for (std::size_t Key = 1; Key < Walk.size(); ++Key) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Modifiers);
+        Reached.push_back(QApplication::focusWidget());
+      }
+      return Reached;
+    };
+    Form1->BitBtnPing->setFocus();
+    EXPECT_EQ(Keys(Qt::NoModifier), Walk) << P.Page->Caption();
+    std::reverse(Walk.begin(), Walk.end());
+    EXPECT_EQ(Keys(Qt::ShiftModifier), Walk) << P.Page->Caption();
+  }
 }
 
 TEST_F(MainWindowTest, ShowsTheFirstPageAtStartAlthoughTheDesignKeepsTheAboutPage) {
