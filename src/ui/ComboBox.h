@@ -69,6 +69,10 @@ class TComboBox : public QComboBox, public TControl {
   bool AutoComplete() const { return FAutoComplete; }
   void SetAutoComplete(bool Value);
 
+  // Opens the list with the item that the edit text shows highlighted, or
+  // none when no item does.
+  void showPopup() override;
+
  private:
   void ShowCompletion(const QString& Item);
 
