@@ -85,6 +85,10 @@ std::string TComboBox::Text() const {
   return currentText().toLocal8Bit().toStdString();
 }
 
+std::size_t TComboBox::MaxTextBytes() const {
+  return 3 * static_cast<std::size_t>(lineEdit()->maxLength());
+}
+
 void TComboBox::SetText(const std::string& Value) {
   const int Index = findData(Bytes(Value), RawRole);
   if (Index >= 0)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QLineEdit>
 #include <QLocale>
@@ -447,8 +448,9 @@ TEST_F(HostHistoryTest, KnownHostKeepsItsPlaceAndALongListShrinksByOnePerPing) {
 }
 
 TEST_F(HostHistoryTest, UnreadableFileStartsAnEmptyHistoryAndIsKept) {
+  const std::size_t Limit = Form1->HostFileLimit();
   EndRun();
-  const std::string TooLarge = std::string(MaxHostFileSize, 'x') + "\r\nstored.example\r\n";
+  const std::string TooLarge = std::string(Limit, 'x') + "\r\nstored.example\r\n";
   Store(TooLarge);
   StartRun();
   EXPECT_EQ(Boxes, THosts{"Cannot open file " + FileName + "."});
@@ -463,6 +465,34 @@ TEST_F(HostHistoryTest, UnreadableFileStartsAnEmptyHistoryAndIsKept) {
   EndRun();
   EXPECT_EQ(Stored(), TooLarge);
   EXPECT_EQ(Boxes.size(), 1U);
+}
+
+TEST_F(HostHistoryTest, TheLargestHistoryTheWindowCanHoldIsSavedAndReadBack) {
+  ShowWindow();
+  TSpinEdit* const MaxHosts = Form1->speMaxHosts;
+  MaxHosts->SetValue(MaxHosts->MaxValue());
+  // The longest host the box takes, pasted: one character more is cut off.
+  // Its characters take three bytes each.
+  const int Length = Form1->cbHost->lineEdit()->maxLength();
+  QApplication::clipboard()->setText(QString(Length + 1, QChar(0x20AC)));
+  Form1->cbHost->setFocus();
+  Form1->cbHost->clearEditText();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+  const std::string Longest = Form1->cbHost->Text();
+  ASSERT_EQ(Longest.size(), Form1->cbHost->MaxTextBytes());
+  THosts Written;
+  for (int Host = 0; Host < MaxHosts->Value(); ++Host) {
+    Written.insert(Written.begin(),
+                   QString(QChar(0x4E00 + Host)).toStdString() + Longest.substr(3));
+    Form1->RememberHost(Written.front());
+  }
+  ASSERT_EQ(Hosts(), Written);
+  const std::size_t Limit = Form1->HostFileLimit();
+  EndRun();
+  EXPECT_EQ(Stored().size(), Limit);
+  StartRun();
+  EXPECT_EQ(Hosts(), Written);
+  EXPECT_TRUE(Boxes.empty());
 }
 
 TEST_F(HostHistoryTest, FailedSaveShowsTheMessageWithTheFullPath) {
