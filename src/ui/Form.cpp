@@ -1,7 +1,6 @@
 #include "ui/Form.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 #include <vector>
 
 #include "ui/AlignLayout.h"
