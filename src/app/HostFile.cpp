@@ -2,6 +2,12 @@
 
 #include <algorithm>
 
+namespace {
+
+constexpr std::string_view LineBreak = "\r\n";
+
+}  // namespace
+
 std::vector<std::string> ParseHostFile(std::string_view Bytes) {
   const std::string_view Text = Bytes.substr(0, Bytes.find('\0'));
   std::vector<std::string> Hosts;
@@ -21,7 +27,11 @@ std::string FormatHostFile(const std::vector<std::string>& Hosts) {
   std::string Bytes;
   for (const std::string& Host : Hosts) {
     Bytes += Host;
-    Bytes += "\r\n";
+    Bytes += LineBreak;
   }
   return Bytes;
+}
+
+std::size_t HostFileSize(std::size_t Hosts, std::size_t HostBytes) {
+  return Hosts * (HostBytes + LineBreak.size());
 }

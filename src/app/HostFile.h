@@ -16,3 +16,7 @@ std::vector<std::string> ParseHostFile(std::string_view Bytes);
 // The bytes of a history file: every host followed by CR LF, the last one
 // too; no hosts give no bytes.
 std::string FormatHostFile(const std::vector<std::string>& Hosts);
+
+// The size of the largest history file that holds Hosts hosts of at most
+// HostBytes bytes each.
+std::size_t HostFileSize(std::size_t Hosts, std::size_t HostBytes);

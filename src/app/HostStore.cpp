@@ -66,14 +66,15 @@ bool HostFileExists(const std::string& FileName) {
   return stat(FileName.c_str(), &Status) == 0 || (errno != ENOENT && errno != ENOTDIR);
 }
 
-std::vector<std::string> LoadHostFile(const std::string& FileName) {
-  const std::optional<std::string> Bytes = ReadPlainFile(FileName, MaxHostFileSize);
+std::vector<std::string> LoadHostFile(const std::string& FileName, std::size_t MaxSize) {
+  const std::optional<std::string> Bytes = ReadPlainFile(FileName, MaxSize);
   if (!Bytes) throw EFOpenError(FileName);
   return ParseHostFile(*Bytes);
 }
 
-void SaveHostFile(const std::string& FileName, const std::vector<std::string>& Hosts) {
+void SaveHostFile(const std::string& FileName, const std::vector<std::string>& Hosts,
+                  std::size_t MaxSize) {
   const std::string Bytes = FormatHostFile(Hosts);
-  if (Bytes.size() > MaxHostFileSize) throw EFCreateError(FileName);
+  if (Bytes.size() > MaxSize) throw EFCreateError(FileName);
   SaveFileWhole(FileName, Bytes);
 }

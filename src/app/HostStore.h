@@ -7,11 +7,6 @@
 #include <string>
 #include <vector>
 
-// The most bytes a history file may hold: ten times the largest real history
-// (100 hosts of the longest name take 26 KB), yet a file of nothing but line
-// breaks still loads into the host box in a fraction of a second.
-constexpr std::size_t MaxHostFileSize = 256 * 1024;
-
 // The history file: "host.txt" in HostFolder(ExecutableFolder()).
 std::string HostFileName();
 // The folder of the history file for a program in ProgramFolder: that folder
@@ -29,12 +24,13 @@ void SetHostFolder(const std::string& Folder);
 bool HostFileExists(const std::string& FileName);
 
 // The hosts in the file at FileName. Raises EFOpenError when it cannot be
-// opened or read, is no plain file, or holds more than MaxHostFileSize bytes.
-std::vector<std::string> LoadHostFile(const std::string& FileName);
+// opened or read, is no plain file, or holds more than MaxSize bytes.
+std::vector<std::string> LoadHostFile(const std::string& FileName, std::size_t MaxSize);
 
 // Replaces the file at FileName by one holding Hosts. The new file is written
 // beside it and renamed over it, so the stored file is always the old one or
 // the new one whole. Raises EFCreateError, the old file unchanged, when the
-// new one cannot be created or written, or would hold more than
-// MaxHostFileSize bytes and so could not be loaded again.
-void SaveHostFile(const std::string& FileName, const std::vector<std::string>& Hosts);
+// new one cannot be created or written, or would hold more than MaxSize bytes
+// and so could not be loaded again.
+void SaveHostFile(const std::string& FileName, const std::vector<std::string>& Hosts,
+                  std::size_t MaxSize);

@@ -6,6 +6,7 @@
 #include <QScopedValueRollback>
 
 #include "app/AboutPicture.h"
+#include "app/HostFile.h"
 #include "app/HostStore.h"
 #include "app/LogFormat.h"
 #include "rtl/SysUtils.h"
@@ -512,7 +513,7 @@ void TForm1::LoadHosts() {
   cbHost->SetText(Text);
   // Until the file has been read whole, a save must not replace it.
   FHostFileUnread = true;
-  const std::vector<std::string> Hosts = LoadHostFile(FileName);
+  const std::vector<std::string> Hosts = LoadHostFile(FileName, HostFileLimit());
   FHostFileUnread = false;
   for (const std::string& Host : Hosts) cbHost->Items().Add(Host);
   if (cbHost->Items().Count() > 0) cbHost->SetItemIndex(0);
@@ -523,5 +524,9 @@ void TForm1::SaveHosts() {
   std::vector<std::string> Hosts;
   for (int Index = 0; Index < cbHost->Items().Count(); ++Index)
     Hosts.push_back(cbHost->Items()[Index]);
-  SaveHostFile(HostFileName(), Hosts);
+  SaveHostFile(HostFileName(), Hosts, HostFileLimit());
+}
+
+std::size_t TForm1::HostFileLimit() const {
+  return HostFileSize(static_cast<std::size_t>(speMaxHosts->MaxValue()), cbHost->MaxTextBytes());
 }

@@ -143,6 +143,11 @@ class TForm1 : public TForm {
   // Writes the items to the file; raises EFCreateError when that fails. A
   // file that LoadHosts could not read is kept as it is.
   void SaveHosts();
+  // The most bytes of a history file that LoadHosts reads and SaveHosts
+  // writes: a list of the most hosts the settings allow, each of the longest
+  // text the host box takes, so that every history the window fills is read
+  // back. Beyond it a file is refused.
+  std::size_t HostFileLimit() const;
 
  private:
   void CreateTopPanel();

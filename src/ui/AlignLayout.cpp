@@ -71,6 +71,19 @@ void TAlignLayout::Realign() {
   activate();
 }
 
+QWidget* TAlignLayout::PlacedAgainst(const QWidget* Widget) const {
+  const auto Own = std::find_if(FEntries.begin(), FEntries.end(), [Widget](const TEntry& Entry) {
+    return Entry.Item->widget() == Widget;
+  });
+  if (Own == FEntries.end()) return nullptr;
+  // The stack of a side runs outwards to inwards in the order of the entries.
+  for (auto Entry = std::make_reverse_iterator(Own); Entry != FEntries.rend(); ++Entry) {
+    QWidget* const Other = Entry->Item->widget();
+    if (Entry->Align == Own->Align && Other != nullptr && !Other->isHidden()) return Other;
+  }
+  return nullptr;
+}
+
 void TAlignLayout::addItem(QLayoutItem* Item) { FEntries.push_back({Item, alNone}); }
 
 QLayoutItem* TAlignLayout::itemAt(int Index) const {

@@ -27,6 +27,10 @@ class TAlignLayout : public QLayout {
   void Remove(QWidget* Widget);
   // Lays the controls out again now.
   void Realign();
+  // The shown control that Widget lies against: the one aligned to the same
+  // side just before it, outwards in the stack; null when there is none. It
+  // stays so when it is 0 pixels high or wide.
+  QWidget* PlacedAgainst(const QWidget* Widget) const;
 
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 

@@ -1,5 +1,6 @@
 #include "ui/ComboBox.h"
 
+#include <QAbstractItemView>
 #include <QCompleter>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
@@ -84,6 +85,10 @@ std::string TComboBox::Text() const {
   return currentText().toLocal8Bit().toStdString();
 }
 
+std::size_t TComboBox::MaxTextBytes() const {
+  return 3 * static_cast<std::size_t>(lineEdit()->maxLength());
+}
+
 void TComboBox::SetText(const std::string& Value) {
   const int Index = findData(Bytes(Value), RawRole);
   if (Index >= 0)
@@ -101,6 +106,15 @@ int TComboBox::ItemIndex() const {
 void TComboBox::SetItemIndex(int Value) {
   if (Value != -1) CheckIndex(Value, count() - 1);
   setCurrentIndex(Value);
+}
+
+void TComboBox::showPopup() {
+  QComboBox::showPopup();
+  // The box highlights its last selected item, which typing may have left.
+  const int Shown = ItemIndex();
+  view()->selectionModel()->setCurrentIndex(
+      Shown >= 0 ? model()->index(Shown, modelColumn(), rootModelIndex()) : QModelIndex(),
+      QItemSelectionModel::ClearAndSelect);
 }
 
 void TComboBox::SetItemHeight(int Value) {

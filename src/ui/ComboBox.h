@@ -48,6 +48,10 @@ class TComboBox : public QComboBox, public TControl {
 
   // The edit text; when it shows an item, that item's bytes exactly.
   std::string Text() const;
+  // The most bytes of an edit text that was typed or pasted: the edit box
+  // takes so many characters (UTF-16 units), each at most three bytes in the
+  // system code page, UTF-8. Longer text is cut at the box's length.
+  std::size_t MaxTextBytes() const;
   // Selects the first item with exactly these bytes, if there is one.
   void SetText(const std::string& Value);
 
@@ -68,6 +72,10 @@ class TComboBox : public QComboBox, public TControl {
   // typed selected.
   bool AutoComplete() const { return FAutoComplete; }
   void SetAutoComplete(bool Value);
+
+  // Opens the list with the item that the edit text shows highlighted, or
+  // none when no item does.
+  void showPopup() override;
 
  private:
   void ShowCompletion(const QString& Item);

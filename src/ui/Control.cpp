@@ -1,5 +1,8 @@
 #include "ui/Control.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "ui/AlignLayout.h"
 
 QCursor ToQCursor(TCursor Cursor) {
@@ -97,4 +100,22 @@ void TControl::SetColor(TColor Value) {
 
 TControl* ControlOf(const QWidget* Widget) {
   return dynamic_cast<TControl*>(const_cast<QWidget*>(Widget));
+}
+
+std::vector<QWidget*> TControl::KeyboardOrder() const { return ChildrenInTabOrder(FWidget); }
+
+std::vector<QWidget*> ChildrenInTabOrder(const QWidget* Parent) {
+  std::vector<std::pair<int, QWidget*>> Ordered;
+  for (QObject* const Child : Parent->children()) {
+    auto* const Widget = qobject_cast<QWidget*>(Child);
+    if (Widget == nullptr || Widget->isWindow()) continue;
+    const TControl* const Control = ControlOf(Widget);
+    Ordered.emplace_back(
+        Control != nullptr && Control->TabOrder() >= 0 ? Control->TabOrder() : INT_MAX, Widget);
+  }
+  std::stable_sort(Ordered.begin(), Ordered.end(),
+                   [](const auto& A, const auto& B) { return A.first < B.first; });
+  std::vector<QWidget*> Result;
+  for (const auto& Entry : Ordered) Result.push_back(Entry.second);
+  return Result;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QWidget>
+#include <vector>
 
 #include "rtl/Classes.h"
 #include "ui/Graphics.h"
@@ -72,6 +73,9 @@ class TControl : public TComponent {
   // (0 first); the form turns these into its focus chain. -1: not in the order.
   int TabOrder() const { return FTabOrder; }
   void SetTabOrder(int Value) { FTabOrder = Value; }
+  // The widgets directly inside the control in the order the keyboard walks
+  // them: by default its children in their tab orders (see ChildrenInTabOrder).
+  virtual std::vector<QWidget*> KeyboardOrder() const;
 
  private:
   QWidget* FWidget;
@@ -82,3 +86,7 @@ class TControl : public TComponent {
 
 // The control part of a widget made by the framework, or null for a plain widget.
 TControl* ControlOf(const QWidget* Widget);
+
+// The widgets directly inside Parent in their tab orders; those without one
+// (not in the order, or no control of ours) follow in the order they were made.
+std::vector<QWidget*> ChildrenInTabOrder(const QWidget* Parent);

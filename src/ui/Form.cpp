@@ -1,7 +1,6 @@
 #include "ui/Form.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 #include <vector>
 
 #include "ui/AlignLayout.h"
@@ -9,25 +8,12 @@
 
 namespace {
 
-// The controls directly inside Parent that are in the keyboard order, in it.
-std::vector<QWidget*> OrderedChildren(const QWidget* Parent) {
-  std::vector<std::pair<int, QWidget*>> Ordered;
-  for (QObject* const Child : Parent->children()) {
-    auto* const Widget = qobject_cast<QWidget*>(Child);
-    if (Widget == nullptr || Widget->isWindow()) continue;
-    const TControl* const Control = ControlOf(Widget);
-    Ordered.emplace_back(
-        Control != nullptr && Control->TabOrder() >= 0 ? Control->TabOrder() : INT_MAX, Widget);
-  }
-  std::stable_sort(Ordered.begin(), Ordered.end(),
-                   [](const auto& A, const auto& B) { return A.first < B.first; });
-  std::vector<QWidget*> Result;
-  for (const auto& Entry : Ordered) Result.push_back(Entry.second);
-  return Result;
-}
-
+// The widgets that take the focus from the keyboard, in the keyboard order:
+// depth first through the parents, each in the order its control gives.
 void CollectFocusChain(const QWidget* Parent, std::vector<QWidget*>& Chain) {
-  for (QWidget* const Widget : OrderedChildren(Parent)) {
+  const TControl* const Control = ControlOf(Parent);
+  for (QWidget* const Widget :
+       Control != nullptr ? Control->KeyboardOrder() : ChildrenInTabOrder(Parent)) {
     if (Widget->focusPolicy() & Qt::TabFocus) Chain.push_back(Widget);
     CollectFocusChain(Widget, Chain);
   }
@@ -71,6 +57,32 @@ void TForm::ApplyTabOrder() {
   for (std::size_t Index = 1; Index < Chain.size(); ++Index)
     QWidget::setTabOrder(Chain[Index - 1], Chain[Index]);
   setFocusPolicy(Policy);
+}
+
+bool TForm::focusNextPrevChild(bool Next) {
+  // Widgets that hand the focus on (a field's edit box to the field, the page
+  // control to its tabs) are walked as the one that takes it.
+  std::vector<QWidget*> Chain;
+  CollectFocusChain(this, Chain);
+  std::erase_if(Chain, [](const QWidget* Widget) { return Widget->focusProxy() != nullptr; });
+  const int Count = static_cast<int>(Chain.size());
+  // The focused control, or the innermost one that holds the focus; without
+  // one, the walk starts at either end.
+  const QWidget* const Focused = focusWidget();
+  int Current = Next ? -1 : Count;
+  for (int Index = 0; Index < Count; ++Index)
+    if (Focused != nullptr && (Chain[Index] == Focused || Chain[Index]->isAncestorOf(Focused)))
+      Current = Index;
+  // Hidden controls (those of the pages not shown among them) and disabled
+  // ones are passed over; the walk goes round from the last to the first.
+  for (int Step = 1; Step <= Count; ++Step) {
+    QWidget* const Candidate = Chain[((Current + (Next ? Step : -Step)) % Count + Count) % Count];
+    if (Candidate->isVisibleTo(this) && Candidate->isEnabled()) {
+      Candidate->setFocus(Next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+      return true;
+    }
+  }
+  return false;
 }
 
 void TForm::DoCreate() { CallEvent(OnCreate, this); }

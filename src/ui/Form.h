@@ -23,7 +23,10 @@ class TForm : public QWidget, public TControl {
   void Show();
 
   // Makes the keyboard order follow the controls' tab orders: depth first
-  // through the parents, each parent's controls in their order.
+  // through the parents, each parent's controls in the order it gives them
+  // (KeyboardOrder). The window's first focus follows it at once; Tab and
+  // Shift+Tab follow it as the controls are at the moment of the key, so a
+  // control or page added later has its place too.
   void ApplyTabOrder();
 
   TNotifyEvent OnCreate;
@@ -36,4 +39,7 @@ class TForm : public QWidget, public TControl {
 
  protected:
   void closeEvent(QCloseEvent* Event) override;
+  // Moves the focus to the next or the previous control of the keyboard order
+  // that is shown and enabled.
+  bool focusNextPrevChild(bool Next) override;
 };

@@ -46,6 +46,20 @@ void TListView::changeEvent(QEvent* Event) {
   if (Event->type() == QEvent::FontChange) FitRowHeight();
 }
 
+void TListView::rowsAboutToBeRemoved(const QModelIndex& Parent, int Start, int End) {
+  // The table view would select the row that becomes current, to keep one row
+  // selected in single selection; once the current row is no longer among the
+  // rows going, it leaves the selection alone.
+  const QModelIndex Current = currentIndex();
+  if (Current.isValid() && Current.row() >= Start && Current.row() <= End) {
+    const int Row = End + 1 < model()->rowCount(Parent) ? End + 1 : Start - 1;
+    selectionModel()->setCurrentIndex(
+        Row >= 0 ? model()->index(Row, Current.column(), Parent) : QModelIndex(),
+        QItemSelectionModel::NoUpdate);
+  }
+  QTableView::rowsAboutToBeRemoved(Parent, Start, End);
+}
+
 void TListView::FitRowHeight() {
   const int Height = fontMetrics().height() + RowMargins;
   verticalHeader()->setMinimumSectionSize(Height);

@@ -55,6 +55,10 @@ class TListView : public QTableView, public TControl {
 
  protected:
   void changeEvent(QEvent* Event) override;
+  // A row going away that is the current one hands that on to its neighbour
+  // without selecting it: rows come and go, the selection stays as the user
+  // left it.
+  void rowsAboutToBeRemoved(const QModelIndex& Parent, int Start, int End) override;
 
  private:
   void FitRowHeight();

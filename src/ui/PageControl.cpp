@@ -1,5 +1,7 @@
 #include "ui/PageControl.h"
 
+#include <QTabBar>
+
 #include "rtl/SysUtils.h"
 
 TPageControl::TPageControl(TComponent* AOwner, QWidget* AParent)
@@ -20,6 +22,12 @@ void TPageControl::SetActivePage(TTabSheet* Value) {
 }
 
 void TPageControl::SetActivePageIndex(int Value) { SetActivePage(Pages(Value)); }
+
+std::vector<QWidget*> TPageControl::KeyboardOrder() const {
+  std::vector<QWidget*> Result{tabBar()};
+  for (int Index = 0; Index < count(); ++Index) Result.push_back(widget(Index));
+  return Result;
+}
 
 TTabSheet::TTabSheet(TComponent* AOwner, TPageControl* APageControl)
     : QWidget(APageControl), TControl(AOwner, this), FPageControl(APageControl) {

@@ -24,6 +24,10 @@ class TPageControl : public QTabWidget, public TControl {
   void SetActivePage(TTabSheet* Value);
   int ActivePageIndex() const { return currentIndex(); }
   void SetActivePageIndex(int Value);
+
+  // The tabs, then the pages in their order: only the page shown is on the
+  // screen, so the keyboard goes from the tabs into it and on out of it.
+  std::vector<QWidget*> KeyboardOrder() const override;
 };
 
 class TTabSheet : public QWidget, public TControl {

@@ -31,6 +31,8 @@ bool IsEnter(const QKeyEvent* Event) {
 TSpinEdit::TSpinEdit(TComponent* AOwner, QWidget* AParent)
     : QAbstractSpinBox(AParent), TControl(AOwner, this) {
   lineEdit()->setText(QStringLiteral("0"));
+  // Taken by Tab and a click only: the wheel is no way to step the field.
+  setFocusPolicy(Qt::StrongFocus);
   // A coarse timer may fire up to 5% early; the repeat delays are exact.
   FRepeatTimer.setTimerType(Qt::PreciseTimer);
   FRepeatTimer.callOnTimeout([this] { RepeatStep(); });
@@ -92,8 +94,24 @@ void TSpinEdit::keyPressEvent(QKeyEvent* Event) {
     Event->accept();
     return;
   }
-  QAbstractSpinBox::keyPressEvent(Event);
+  // Up and Down step by one increment, whatever the modifiers; Page Up and
+  // Page Down do not step at all.
+  switch (Event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+      stepBy(Event->key() == Qt::Key_Up ? 1 : -1);
+      Event->accept();
+      return;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      Event->ignore();
+      return;
+    default:
+      QAbstractSpinBox::keyPressEvent(Event);
+  }
 }
+
+void TSpinEdit::wheelEvent(QWheelEvent* Event) { Event->ignore(); }
 
 void TSpinEdit::focusOutEvent(QFocusEvent* Event) {
   QAbstractSpinBox::focusOutEvent(Event);

@@ -34,6 +34,8 @@ class TSpinEdit : public QAbstractSpinBox, public TControl {
   QValidator::State validate(QString& Input, int& Position) const override;
   StepEnabled stepEnabled() const override;
   void keyPressEvent(QKeyEvent* Event) override;
+  // The wheel neither steps the field nor gives it the focus.
+  void wheelEvent(QWheelEvent* Event) override;
   void focusOutEvent(QFocusEvent* Event) override;
   void mousePressEvent(QMouseEvent* Event) override;
   void mouseMoveEvent(QMouseEvent* Event) override;

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "ui/AlignLayout.h"
 #include "ui/Application.h"
 
 namespace {
@@ -45,16 +46,10 @@ void TSplitter::SetMinSize(int Value) { FMinSize = std::max(Value, 0); }
 
 TControl* TSplitter::ResizedControl() const {
   if (!SpansTheWidth(Align()) || parentWidget() == nullptr) return nullptr;
-  const int Edge = Align() == alBottom ? Top() + Height() : Top();
-  for (QObject* const Child : parentWidget()->children()) {
-    auto* const Widget = qobject_cast<QWidget*>(Child);
-    TControl* const Control = Widget != nullptr ? ControlOf(Widget) : nullptr;
-    if (Control == nullptr || Control == this || Control->Align() != Align() || Widget->isHidden())
-      continue;
-    const int Touching = Align() == alBottom ? Control->Top() : Control->Top() + Control->Height();
-    if (Touching == Edge) return Control;
-  }
-  return nullptr;
+  // A control collapsed to height 0 is still the one to open again, though the
+  // next control of the stack then touches the splitter too.
+  const QWidget* const Against = TAlignLayout::Of(parentWidget())->PlacedAgainst(this);
+  return Against != nullptr ? ControlOf(Against) : nullptr;
 }
 
 int TSplitter::MaxSize(const TControl* Control) const {

@@ -1,7 +1,8 @@
 // The splitter: a bar between aligned controls that the user drags to resize
 // the control beside it. Only top and bottom splitters resize: a bottom-aligned
-// splitter the bottom-aligned control directly below it, a top-aligned one the
-// top-aligned control directly above it; aligned otherwise it does nothing.
+// splitter the shown bottom-aligned control it was placed against (aligned just
+// before it), a top-aligned one likewise the top-aligned control above it, also
+// while that control is collapsed; aligned otherwise it does nothing.
 // The control's height stays between MinSize and the height that leaves MinSize
 // to the client-aligned control (MinSize wins when the two cross); with
 // AutoSnap, a drag to MinSize or less collapses the control to height 0, and a
@@ -43,8 +44,7 @@ class TSplitter : public QWidget, public TControl {
   void mouseReleaseEvent(QMouseEvent* Event) override;
 
  private:
-  // The visible control aligned to the splitter's side that touches it on the
-  // far side from the client area, or null.
+  // The control that the splitter was placed against, or null.
   TControl* ResizedControl() const;
   // The tallest the control may be: what the parent's height leaves beside the
   // other top and bottom controls, less MinSize for the client-aligned one.

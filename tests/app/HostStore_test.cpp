@@ -17,6 +17,7 @@
 #include <functional>
 #include <iterator>
 
+#include "app/HostFile.h"
 #include "platform/kernel/Library.h"
 #include "rtl/FileErrors.h"
 
@@ -24,7 +25,8 @@ namespace {
 
 using THosts = std::vector<std::string>;
 
-// A folder of its own for each case, with the history file's path in it.
+// A folder of its own for each case, with the history file's path in it, and
+// a bound on its size.
 struct HostStoreTest : testing::Test {
   void Store(const std::string& Bytes) const { std::ofstream(FileName, std::ios::binary) << Bytes; }
   std::string Stored() const {
@@ -45,12 +47,13 @@ struct HostStoreTest : testing::Test {
     return "";
   }
   std::string LoadFailure() const {
-    return Failure<EFOpenError>([this] { LoadHostFile(FileName); });
+    return Failure<EFOpenError>([this] { LoadHostFile(FileName, Limit); });
   }
   std::string SaveFailure(const THosts& Hosts) const {
-    return Failure<EFCreateError>([&] { SaveHostFile(FileName, Hosts); });
+    return Failure<EFCreateError>([&] { SaveHostFile(FileName, Hosts, Limit); });
   }
 
+  static constexpr std::size_t Limit = 64 * 1024;
   QTemporaryDir Folder;
   std::string FileName = Folder.filePath("host.txt").toStdString();
 };
@@ -61,7 +64,7 @@ TEST_F(HostStoreTest, ReadsAPlainFileAndRefusesAnythingElseWithoutWaitingForIt) 
   EXPECT_EQ(HostFileName(), ExecutableFolder() + "/host.txt");
   EXPECT_FALSE(HostFileExists(FileName));
   Store("b.example\r\n a \nlast");
-  EXPECT_EQ(LoadHostFile(FileName), (THosts{"b.example", " a ", "last"}));
+  EXPECT_EQ(LoadHostFile(FileName, Limit), (THosts{"b.example", " a ", "last"}));
   std::filesystem::remove(FileName);
   // A read that blocks ends the test program rather than hanging it.
   alarm(20);
@@ -78,19 +81,19 @@ TEST_F(HostStoreTest, ReadsAPlainFileAndRefusesAnythingElseWithoutWaitingForIt) 
 }
 
 TEST_F(HostStoreTest, ReadsNoMoreThanTheSizeCap) {
-  Store(std::string(MaxHostFileSize - 2, 'x') + "\r\n");
-  EXPECT_EQ(LoadHostFile(FileName), THosts{std::string(MaxHostFileSize - 2, 'x')});
-  Store(std::string(MaxHostFileSize + 1, '\n'));
-  EXPECT_NE(LoadFailure(), "");
+  Store(std::string(Limit - 2, 'x') + "\r\n");
+  EXPECT_EQ(LoadHostFile(FileName, Limit), THosts{std::string(Limit - 2, 'x')});
+  Store(std::string(Limit + 1, '\n'));
+  EXPECT_EQ(LoadFailure(), "Cannot open file " + FileName);
   // Eight gigabytes that take no room: refused at the cap, never read whole.
   std::filesystem::resize_file(FileName, std::uintmax_t{8} << 30);
-  EXPECT_NE(LoadFailure(), "");
+  EXPECT_EQ(LoadFailure(), "Cannot open file " + FileName);
 }
 
 TEST_F(HostStoreTest, SavesCrLfLinesAndNoHostsAsAnEmptyFile) {
-  SaveHostFile(FileName, {"b.example", "", "\xff\xfe"});
+  SaveHostFile(FileName, {"b.example", "", "\xff\xfe"}, Limit);
   EXPECT_EQ(Stored(), "b.example\r\n\r\n\xff\xfe\r\n");
-  SaveHostFile(FileName, {});
+  SaveHostFile(FileName, {}, Limit);
   EXPECT_TRUE(std::filesystem::exists(FileName));
   EXPECT_EQ(Stored(), "");
   EXPECT_EQ(Entries(), QStringList{"host.txt"});
@@ -113,9 +116,16 @@ TEST_F(HostStoreTest, FailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
 
 TEST_F(HostStoreTest, RefusesAFileTooLargeToLoadAgainAndAPathItCannotWrite) {
   Store("old.example\r\n");
-  EXPECT_NE(SaveFailure(THosts(MaxHostFileSize / 2 + 1, "")), "");
+  // Eight hosts and their line breaks fill the file to the byte.
+  EXPECT_EQ(HostFileSize(8, Limit / 8 - 2), Limit);
+  THosts Largest(8, std::string(Limit / 8 - 2, 'x'));
+  Largest.back() += 'x';
+  EXPECT_EQ(SaveFailure(Largest), "Cannot create file " + FileName);
   EXPECT_EQ(Stored(), "old.example\r\n");
-  SaveHostFile(FileName, THosts(MaxHostFileSize / 2, ""));
+  Largest.back().pop_back();
+  SaveHostFile(FileName, Largest, Limit);
+  EXPECT_EQ(Stored().size(), Limit);
+  EXPECT_EQ(LoadHostFile(FileName, Limit), Largest);
   std::filesystem::remove(FileName);
   std::filesystem::create_directory(FileName);
   EXPECT_NE(SaveFailure({"a"}), "");
@@ -130,8 +140,8 @@ namespace {
 // its users: an empty file system mounted read-only, so even root is refused.
 struct TReadOnlyFolder {
   TReadOnlyFolder() {
-    Mounted = mount("tmpfs", Folder.path().toLocal8Bit().constData(), "tmpfs", MS_RDONLY,
-                    nullptr) == 0;
+    Mounted =
+        mount("tmpfs", Folder.path().toLocal8Bit().constData(), "tmpfs", MS_RDONLY, nullptr) == 0;
   }
   ~TReadOnlyFolder() {
     if (Mounted) umount(Folder.path().toLocal8Bit().constData());
@@ -168,9 +178,9 @@ TEST_F(HostFolderTest, AReadOnlyProgramFolderKeepsTheHistoryInTheUsersDataFolder
   EXPECT_EQ(Folder, Home.filePath("data/quorvel").toStdString());
   EXPECT_TRUE(std::filesystem::is_directory(Folder)) << "made when missing";
   // Made once, the folder is used as it is from then on.
-  SaveHostFile(Folder + "/host.txt", {"127.0.0.1", "b.example"});
+  SaveHostFile(Folder + "/host.txt", {"127.0.0.1", "b.example"}, HostStoreTest::Limit);
   EXPECT_EQ(HostFolder(Program.Path()), Folder);
-  EXPECT_EQ(LoadHostFile(HostFolder(Program.Path()) + "/host.txt"),
+  EXPECT_EQ(LoadHostFile(HostFolder(Program.Path()) + "/host.txt", HostStoreTest::Limit),
             (THosts{"127.0.0.1", "b.example"}));
 }
 
@@ -181,7 +191,7 @@ TEST_F(HostFolderTest, WithoutAUserFolderEitherTheProgramFolderStaysAndItsSaveFa
   EXPECT_EQ(HostFolder(Program.Path()), Program.Path());
   const std::string FileName = Program.Path() + "/host.txt";
   try {
-    SaveHostFile(FileName, {"a"});
+    SaveHostFile(FileName, {"a"}, HostStoreTest::Limit);
     FAIL() << "saved into a read-only folder";
   } catch (const EFCreateError& E) {
     EXPECT_EQ(E.Message(), "Cannot create file " + FileName);

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -60,6 +62,27 @@ TEST_F(MainWindowTest, ResizingGivesTheChangeToThePagesAndTheChart) {
   EXPECT_EQ(BoundsOf(Form1->Chart1), QRect(1, 1, 673, 148));
   // The controls of the top panel stay where they were.
   EXPECT_EQ(BoundsOf(Form1->BitBtnPing), QRect(456, 8, 113, 26));
+}
+
+TEST_F(MainWindowTest, TheSplitterOpensTheCollapsedBottomPanelAgainAlsoAfterAResize) {
+  ShowWindow();
+  TSplitter* const Splitter = Form1->Splitter1;
+  // From and to a y of the window.
+  const auto Drag = [Splitter](int FromY, int ToY) {
+    QTest::mousePress(Splitter, Qt::LeftButton, {}, Splitter->mapFromParent(QPoint(200, FromY)));
+    QTest::mouseMove(Splitter, Splitter->mapFromParent(QPoint(200, ToY)));
+    QTest::mouseRelease(Splitter, Qt::LeftButton, {}, Splitter->mapFromParent(QPoint(200, ToY)));
+  };
+  Drag(284, 450);
+  ASSERT_EQ(Form1->Panel2->Height(), 0);
+  Form1->resize(574, 555);
+  QApplication::processEvents();
+  EXPECT_EQ(Form1->Panel2->Height(), 0);
+  Drag(Splitter->Top() + 2, Splitter->Top() - 148);
+  EXPECT_EQ(BoundsOf(Form1->Panel2), QRect(0, 386, 574, 150));
+  EXPECT_EQ(BoundsOf(Form1->StatusBar1), QRect(0, 536, 574, 19));
+  EXPECT_EQ(BoundsOf(Form1->Panel3), QRect(448, 1, 125, 148));
+  EXPECT_EQ(BoundsOf(Form1->Chart1), QRect(1, 1, 447, 148));
 }
 
 TEST_F(MainWindowTest, CannotBeMadeNarrowerThanTheTopPanel) {
@@ -136,6 +159,45 @@ TEST_F(MainWindowTest, KeyboardOrderRunsThroughTheTopPanelFirst) {
   EXPECT_LT(Position(Form1->cbHost), Position(Form1->BitBtnClearData));
   EXPECT_LT(Position(Form1->BitBtnClearData), Position(Form1->BitBtn1));
   EXPECT_EQ(Position(Form1->spbRepPing), -1);
+}
+
+TEST_F(MainWindowTest, TabWalksFromTheTabsIntoTheShownPageAndOutAgainShiftTabBack) {
+  ShowWindow();
+  const std::vector<QWidget*> Around{Form1->BitBtnPing,
+                                     Form1->speTimeout,
+                                     Form1->speRepeat,
+                                     Form1->cbHost,
+                                     Form1->BitBtnClearData,
+                                     Form1->BitBtn1,
+                                     Form1->PageControl1->tabBar()};
+  const struct {
+    TTabSheet* Page;
+    std::vector<QWidget*> Inside;
+  } Pages[] = {{Form1->TabSheet1, {Form1->ListView1}},
+               {Form1->TabSheet2, {Form1->ListViewError}},
+               {Form1->TabSheet3,
+                {Form1->chb3D, Form1->chbGradient, Form1->speMaxLine, Form1->chbErrLines,
+                 Form1->speMaxHosts}},
+               {Form1->TabSheet4, {}}};
+  for (const auto& P : Pages) {
+    Form1->PageControl1->SetActivePage(P.Page);
+    // Once round the window, from "Single Ping" back to it.
+    std::vector<QWidget*> Walk = Around;
+    Walk.insert(Walk.end(), P.Inside.begin(), P.Inside.end());
+    Walk.push_back(Form1->BitBtnPing);
+    const auto Keys = [&](Qt::KeyboardModifiers Modifiers) {
+      std::vector<QWidget*> Reached{QApplication::focusWidget()};
+      for (std::size_t Key = 1; Key < Walk.size(); ++Key) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Modifiers);
+        Reached.push_back(QApplication::focusWidget());
+      }
+      return Reached;
+    };
+    Form1->BitBtnPing->setFocus();
+    EXPECT_EQ(Keys(Qt::NoModifier), Walk) << P.Page->Caption();
+    std::reverse(Walk.begin(), Walk.end());
+    EXPECT_EQ(Keys(Qt::ShiftModifier), Walk) << P.Page->Caption();
+  }
 }
 
 TEST_F(MainWindowTest, ShowsTheFirstPageAtStartAlthoughTheDesignKeepsTheAboutPage) {
@@ -386,8 +448,9 @@ TEST_F(HostHistoryTest, KnownHostKeepsItsPlaceAndALongListShrinksByOnePerPing) {
 }
 
 TEST_F(HostHistoryTest, UnreadableFileStartsAnEmptyHistoryAndIsKept) {
+  const std::size_t Limit = Form1->HostFileLimit();
   EndRun();
-  const std::string TooLarge = std::string(MaxHostFileSize, 'x') + "\r\nstored.example\r\n";
+  const std::string TooLarge = std::string(Limit, 'x') + "\r\nstored.example\r\n";
   Store(TooLarge);
   StartRun();
   EXPECT_EQ(Boxes, THosts{"Cannot open file " + FileName + "."});
@@ -402,6 +465,34 @@ TEST_F(HostHistoryTest, UnreadableFileStartsAnEmptyHistoryAndIsKept) {
   EndRun();
   EXPECT_EQ(Stored(), TooLarge);
   EXPECT_EQ(Boxes.size(), 1U);
+}
+
+TEST_F(HostHistoryTest, TheLargestHistoryTheWindowCanHoldIsSavedAndReadBack) {
+  ShowWindow();
+  TSpinEdit* const MaxHosts = Form1->speMaxHosts;
+  MaxHosts->SetValue(MaxHosts->MaxValue());
+  // The longest host the box takes, pasted: one character more is cut off.
+  // Its characters take three bytes each.
+  const int Length = Form1->cbHost->lineEdit()->maxLength();
+  QApplication::clipboard()->setText(QString(Length + 1, QChar(0x20AC)));
+  Form1->cbHost->setFocus();
+  Form1->cbHost->clearEditText();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+  const std::string Longest = Form1->cbHost->Text();
+  ASSERT_EQ(Longest.size(), Form1->cbHost->MaxTextBytes());
+  THosts Written;
+  for (int Host = 0; Host < MaxHosts->Value(); ++Host) {
+    Written.insert(Written.begin(),
+                   QString(QChar(0x4E00 + Host)).toStdString() + Longest.substr(3));
+    Form1->RememberHost(Written.front());
+  }
+  ASSERT_EQ(Hosts(), Written);
+  const std::size_t Limit = Form1->HostFileLimit();
+  EndRun();
+  EXPECT_EQ(Stored().size(), Limit);
+  StartRun();
+  EXPECT_EQ(Hosts(), Written);
+  EXPECT_TRUE(Boxes.empty());
 }
 
 TEST_F(HostHistoryTest, FailedSaveShowsTheMessageWithTheFullPath) {

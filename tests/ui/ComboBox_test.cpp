@@ -125,6 +125,26 @@ TEST_F(THostBox, TypedTextIsCompletedFromTheListIgnoringCase) {
   EXPECT_EQ(Box->Items().Count(), 2);
 }
 
+TEST_F(THostBox, TheOpenListHighlightsTheItemThatTheTextShows) {
+  const struct {
+    int Selected;
+    const char* Typed;
+    int Highlighted;
+  } Cases[] = {{1, "127.0.0.1", 0}, {0, "localhost", 1}, {0, "", -1}, {1, "other.example", -1}};
+  for (const auto& Case : Cases) {
+    Box->SetItemIndex(Case.Selected);
+    Box->clearEditText();
+    Type(Case.Typed);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+    ASSERT_TRUE(Box->view()->isVisible()) << Case.Typed;
+    const QModelIndexList Rows = Box->view()->selectionModel()->selectedRows();
+    EXPECT_EQ(Rows.isEmpty() ? -1 : Rows[0].row(), Case.Highlighted) << Case.Typed;
+    EXPECT_EQ(Box->view()->currentIndex().row(), Case.Highlighted) << Case.Typed;
+    Box->hidePopup();
+    EXPECT_EQ(Box->Text(), Case.Typed);
+  }
+}
+
 TEST_F(THostBox, TheListShowsRowsOfTheItemHeight) {
   EXPECT_EQ(Box->view()->sizeHintForRow(0), 13);
   Box->SetItemHeight(20);

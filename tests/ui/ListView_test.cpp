@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -272,6 +273,62 @@ TEST_F(TReplyLog, AccessibilityShowsTheHeadersAndCells) {
   EXPECT_EQ(Table->rowCount(), 1);
   EXPECT_EQ(Table->columnDescription(3), "Seq.ID");
   EXPECT_EQ(Table->cellAt(0, 3)->text(QAccessible::Name), "5");
+}
+
+namespace {
+
+// The reply log in an active window, trimmed as the window trims a full log:
+// each new row at the top costs the oldest one.
+struct TFullReplyLog : TReplyLog {
+  TFullReplyLog() {
+    for (int I = 1; I <= 5; ++I) AddReply(I);
+    QApplication::setActiveWindow(Window.get());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+  }
+  void AddAndTrim(int Sequence) {
+    AddReply(Sequence);
+    Log->Items()->Delete(Log->Items()->Count() - 1);
+  }
+  // The selected rows by their sequence numbers, as the selection model and
+  // as assistive tools see them.
+  TTexts Selected() {
+    TTexts Result;
+    for (const QModelIndex& Row : Log->selectionModel()->selectedRows())
+      Result.push_back(Sequence(Row.row()));
+    QAccessibleTableInterface* const Table =
+        QAccessible::queryAccessibleInterface(Log)->tableInterface();
+    EXPECT_EQ(Table->selectedRowCount(), static_cast<int>(Result.size()));
+    return Result;
+  }
+};
+
+}  // namespace
+
+TEST_F(TFullReplyLog, RowsComingAndGoingSelectNothingTheUserDidNotSelect) {
+  // A current row that nobody selected, as focus or a page switch may leave it.
+  Log->setFocus(Qt::TabFocusReason);
+  Log->selectionModel()->setCurrentIndex(Cell(0, 0), QItemSelectionModel::NoUpdate);
+  for (int I = 6; I <= 15; ++I) {
+    AddAndTrim(I);
+    EXPECT_EQ(Selected(), TTexts{}) << I;
+  }
+  // The current row went with the oldest rows; its neighbour is current now.
+  EXPECT_EQ(Log->currentIndex().row(), 4);
+  Log->Items()->Clear();
+  EXPECT_EQ(Selected(), TTexts{});
+}
+
+TEST_F(TFullReplyLog, TheRowTheUserPickedStaysSelectedUntilItGoes) {
+  QTest::mouseClick(Log->viewport(), Qt::LeftButton, {}, Log->visualRect(Cell(1, 2)).center());
+  ASSERT_EQ(Selected(), TTexts{"4"});
+  for (int I = 6; I <= 8; ++I) {
+    AddAndTrim(I);
+    EXPECT_EQ(Selected(), TTexts{"4"}) << I;
+  }
+  AddAndTrim(9);
+  EXPECT_EQ(Selected(), TTexts{});
+  AddAndTrim(10);
+  EXPECT_EQ(Selected(), TTexts{});
 }
 
 TEST(ListView, EitherTheOwnerOrTheParentWidgetMayFreeTheView) {

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
+#include <QWheelEvent>
 #include <climits>
 #include <memory>
 
@@ -143,6 +144,36 @@ TEST_F(TTimeoutField, UpAndDownKeysStepByTheIncrementWithinTheRange) {
   Field->SetText("abc");
   QTest::keyClick(Field, Qt::Key_Down);
   EXPECT_EQ(Field->Text(), "100");
+}
+
+TEST_F(TTimeoutField, OnlyUpAndDownStepAndOnlyByOneIncrement) {
+  const struct {
+    Qt::Key Key;
+    Qt::KeyboardModifiers Modifiers;
+    const char* Text;
+  } Keys[] = {{Qt::Key_PageUp, {}, "1000"},
+              {Qt::Key_PageDown, {}, "1000"},
+              {Qt::Key_Up, Qt::ControlModifier, "1001"},
+              {Qt::Key_Down, Qt::ControlModifier, "999"},
+              {Qt::Key_Up, Qt::ShiftModifier, "1001"}};
+  for (const auto& K : Keys) {
+    Field->SetValue(1000);
+    QTest::keyClick(Field, K.Key, K.Modifiers);
+    EXPECT_EQ(Field->Text(), K.Text) << K.Key << " " << K.Modifiers;
+  }
+}
+
+TEST_F(TTimeoutField, TheWheelNeitherStepsNorFocusesTheField) {
+  for (const bool Focused : {false, true}) {
+    (Focused ? static_cast<QWidget*>(Field) : Other)->setFocus();
+    for (const int Delta : {120, -120, 1200}) {
+      QWheelEvent Wheel(QPointF(20, 10), Field->mapToGlobal(QPointF(20, 10)), {}, {0, Delta},
+                        Qt::NoButton, {}, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(Field, &Wheel);
+      EXPECT_EQ(Field->Text(), "1000") << Delta;
+      EXPECT_EQ(Field->hasFocus(), Focused) << Delta;
+    }
+  }
 }
 
 TEST(SpinEditStep, AFieldWithoutARangeStopsAtThe32BitLimits) {

@@ -15,20 +15,21 @@
 namespace {
 
 // The main window's splitter between the pages and the bottom panel, in a shown
-// form of the designed size; panels stand in for the other controls. Pointer
+// form of the designed size; panels stand in for the other controls, made and
+// aligned in the window's order, so the status bar comes first. Pointer
 // positions are the y of the form, where the splitter starts at 282.
 struct TWindowSplitter : TOffscreenApplication, testing::Test {
   TWindowSplitter() {
     Form->SetClientSize(574, 455);
     Panel1->SetHeight(66);
     Panel1->SetAlign(alTop);
-    Pages->SetAlign(alClient);
     StatusBar->SetHeight(19);
     StatusBar->SetAlign(alBottom);
     Panel2->SetHeight(150);
     Panel2->SetAlign(alBottom);
     Splitter->SetHeight(4);
     Splitter->SetAlign(alBottom);
+    Pages->SetAlign(alClient);
     Chart->SetAlign(alClient);
     Form->Show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
@@ -53,10 +54,10 @@ struct TWindowSplitter : TOffscreenApplication, testing::Test {
 
   std::unique_ptr<TForm> Form = std::make_unique<TForm>(nullptr);
   TPanel* Panel1 = new TPanel(Form.get(), Form.get());
-  TPanel* Pages = new TPanel(Form.get(), Form.get());
-  TSplitter* Splitter = new TSplitter(Form.get(), Form.get());
-  TPanel* Panel2 = new TPanel(Form.get(), Form.get());
   TPanel* StatusBar = new TPanel(Form.get(), Form.get());
+  TPanel* Panel2 = new TPanel(Form.get(), Form.get());
+  TSplitter* Splitter = new TSplitter(Form.get(), Form.get());
+  TPanel* Pages = new TPanel(Form.get(), Form.get());
   TPanel* Chart = new TPanel(Form.get(), Panel2);
 };
 
@@ -138,6 +139,7 @@ TEST_F(TWindowSplitter, ACollapsedPanelCanBeDraggedOpenAgain) {
   Drag(434, 334);
   EXPECT_EQ(Panel2->geometry(), QRect(0, 336, 574, 100));
   EXPECT_EQ(Chart->Height(), 98);
+  EXPECT_EQ(StatusBar->geometry(), QRect(0, 436, 574, 19));
 }
 
 TEST_F(TWindowSplitter, UpdateStyleResizesAsThePointerMoves) {
