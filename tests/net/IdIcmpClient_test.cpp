@@ -1,6 +1,7 @@
 #include "net/IdIcmpClient.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <array>
@@ -8,8 +9,6 @@
 #include <cstdlib>
 #include <memory>
 #include <random>
-
-#include <sys/socket.h>
 
 #include "net/IdException.h"
 #include "net/RecordingStack.h"
@@ -31,6 +30,19 @@ std::uint16_t Word(const std::uint8_t* At) {
   return static_cast<std::uint16_t>(At[0] | At[1] << 8);
 }
 
+constexpr std::uint16_t Seq = 3489;
+constexpr TIdAddressBytes Router{198, 51, 100, 1};
+
+// The request that the datagrams below answer or quote.
+const TIdEchoRequest& OurRequest() {
+  static const TIdEchoRequest Request = [] {
+    TIdEchoRequest R;
+    BuildEchoRequest(R, Seq, "");
+    return R;
+  }();
+  return Request;
+}
+
 // A received datagram: an IP header of AHeaderLength bytes (options as NOPs),
 // then the ICMP bytes.
 Bytes Datagram(std::size_t AHeaderLength, std::uint8_t ATtl, TIdAddressBytes ASource,
@@ -44,13 +56,21 @@ Bytes Datagram(std::size_t AHeaderLength, std::uint8_t ATtl, TIdAddressBytes ASo
   return D;
 }
 
-// An ICMP header of the type with the sequence number at offset 6, as stored.
+// ALength bytes of an ICMP message of the type that carries what our request
+// carries (identifier, time stamp, payload), with ASequence at offset 6 as stored.
 Bytes Icmp(std::uint8_t AType, std::uint16_t ASequence, std::size_t ALength = 8) {
-  Bytes I(ALength, 0);
+  Bytes I(OurRequest().begin(), OurRequest().end());
+  I.resize(ALength, 0);
   I[0] = AType;
   I[6] = static_cast<std::uint8_t>(ASequence);
   I[7] = static_cast<std::uint8_t>(ASequence >> 8);
   return I;
+}
+
+// ABytes with the byte at AAt inverted.
+Bytes Flipped(Bytes ABytes, std::size_t AAt) {
+  ABytes[AAt] ^= 0xFF;
+  return ABytes;
 }
 
 // An error message of the type quoting a request with ASequence, whose
@@ -59,11 +79,15 @@ Bytes ErrorIcmp(std::uint8_t AType, std::size_t AHeaderLength, std::uint16_t ASe
                 std::size_t AQuotedIcmp = 8) {
   Bytes I(8, 0);
   I[0] = AType;
-  Bytes Quoted = Datagram(AHeaderLength, 1, {192, 0, 2, 1}, Icmp(8, ASequence));
+  Bytes Quoted = Datagram(AHeaderLength, 1, {192, 0, 2, 1}, Icmp(8, ASequence, 52));
   Quoted.resize(AHeaderLength + AQuotedIcmp);
   I.insert(I.end(), Quoted.begin(), Quoted.end());
   return I;
 }
+
+// Offsets in an error of ErrorIcmp with a 20-byte quoted header.
+constexpr std::size_t QuotedHeaderAt = 8;
+constexpr std::size_t QuotedIcmpAt = 8 + 20;
 
 }  // namespace
 
@@ -160,13 +184,11 @@ void PrintTo(const TDatagramCase& C, std::ostream* Out) { *Out << C.Name; }
 
 class ExamineDatagramCase : public testing::TestWithParam<TDatagramCase> {};
 
-constexpr std::uint16_t Seq = 3489;
-constexpr TIdAddressBytes Router{198, 51, 100, 1};
 using V = TIdDatagramVerdict;
 
 TEST_P(ExamineDatagramCase, GivesVerdictAndFields) {
   const TDatagramCase& C = GetParam();
-  const TIdEchoDatagram D = ExamineDatagram(C.Data, Seq);
+  const TIdEchoDatagram D = ExamineDatagram(C.Data, OurRequest());
   ASSERT_EQ(D.Verdict, C.Verdict);
   if (C.Verdict != V::Accepted) return;
   EXPECT_EQ(D.Status, C.Status);
@@ -191,25 +213,48 @@ INSTANTIATE_TEST_SUITE_P(
                                   Datagram(24, 57, Router, Icmp(0, Seq)), V::Accepted, rsEcho, 0},
                     TDatagramCase{"TimeExceededWithOptionsQuotedAsLong",
                                   Datagram(24, 57, Router, ErrorIcmp(11, 24, Seq)), V::Accepted,
+                                  rsErrorTTLExceeded, 11},
+                    TDatagramCase{"UnreachableWithOptionsInTheQuoteOnly",
+                                  Datagram(20, 57, Router, ErrorIcmp(3, 28, Seq, 52)), V::Accepted,
+                                  rsErrorUnreachable, 3},
+                    TDatagramCase{"TimeExceededWithOptionsOutsideOnly",
+                                  Datagram(32, 57, Router, ErrorIcmp(11, 20, Seq)), V::Accepted,
                                   rsErrorTTLExceeded, 11}));
 
 INSTANTIATE_TEST_SUITE_P(
     Edge, ExamineDatagramCase,
-    testing::Values(TDatagramCase{"EchoReplyOfAnotherPing",
-                                  Datagram(20, 57, Router, Icmp(0, Seq + 1)), V::Foreign},
-                    TDatagramCase{"SequenceBytesSwapped", Datagram(20, 57, Router, Icmp(0, 0xA10D)),
-                                  V::Foreign},
-                    TDatagramCase{"JustTheIcmpHeader", Datagram(20, 57, Router, Icmp(0, Seq)),
-                                  V::Accepted, rsEcho, 0},
-                    TDatagramCase{"ErrorQuotingAnotherPing",
-                                  Datagram(20, 57, Router, ErrorIcmp(3, 20, 7)), V::Foreign},
-                    TDatagramCase{"ErrorQuotingJustTheSequence",
-                                  Datagram(20, 57, Router, ErrorIcmp(11, 20, Seq, 8)), V::Accepted,
-                                  rsErrorTTLExceeded, 11},
-                    TDatagramCase{"ErrorQuotingATruncatedRequest",
-                                  Datagram(20, 57, Router, ErrorIcmp(3, 20, Seq, 7)), V::Foreign},
-                    TDatagramCase{"ErrorQuotingNoRequest", Datagram(20, 57, Router, Icmp(11, Seq)),
-                                  V::Foreign}));
+    testing::Values(
+        TDatagramCase{"EchoReplyOfAnotherPing", Datagram(20, 57, Router, Icmp(0, Seq + 1)),
+                      V::Foreign},
+        TDatagramCase{"SequenceBytesSwapped", Datagram(20, 57, Router, Icmp(0, 0xA10D)),
+                      V::Foreign},
+        TDatagramCase{"JustTheIcmpHeader", Datagram(20, 57, Router, Icmp(0, Seq)), V::Accepted,
+                      rsEcho, 0},
+        TDatagramCase{"ErrorQuotingAnotherPing", Datagram(20, 57, Router, ErrorIcmp(3, 20, 7)),
+                      V::Foreign},
+        TDatagramCase{"ErrorQuotingJustTheSequence",
+                      Datagram(20, 57, Router, ErrorIcmp(11, 20, Seq, 8)), V::Accepted,
+                      rsErrorTTLExceeded, 11},
+        TDatagramCase{"ErrorQuotingATruncatedRequest",
+                      Datagram(20, 57, Router, ErrorIcmp(3, 20, Seq, 7)), V::Foreign},
+        TDatagramCase{"ErrorQuotingNoRequest", Datagram(20, 57, Router, Icmp(11, Seq)), V::Foreign},
+        TDatagramCase{"EchoReplyWithAnotherIdentifier",
+                      Datagram(20, 57, Router, Flipped(Icmp(0, Seq, 52), 4)), V::Foreign},
+        TDatagramCase{"OurOwnRequestFromAnotherProgram",
+                      Datagram(20, 57, Router, Flipped(Icmp(8, Seq, 52), 5)), V::Foreign},
+        TDatagramCase{"EchoReplyToAnEarlierRequestWithOurSequence",
+                      Datagram(20, 57, Router, Flipped(Icmp(0, Seq, 52), 8)), V::Foreign},
+        TDatagramCase{"ErrorQuotingAnotherIdentifier",
+                      Datagram(20, 57, Router, Flipped(ErrorIcmp(3, 20, Seq), QuotedIcmpAt + 4)),
+                      V::Foreign},
+        TDatagramCase{
+            "ErrorQuotingAnEarlierRequestWithOurSequence",
+            Datagram(20, 57, Router, Flipped(ErrorIcmp(11, 20, Seq, 12), QuotedIcmpAt + 11)),
+            V::Foreign},
+        TDatagramCase{"SourceQuenchNotQuotingUs", Datagram(20, 57, Router, Icmp(4, Seq)),
+                      V::Foreign},
+        TDatagramCase{"TimestampRequestWithOurIdentifierAndSequence",
+                      Datagram(20, 57, Router, Icmp(13, Seq, 20)), V::Foreign}));
 
 INSTANTIATE_TEST_SUITE_P(
     Malformed, ExamineDatagramCase,
@@ -225,8 +270,49 @@ INSTANTIATE_TEST_SUITE_P(
                       V::TooShort},
         TDatagramCase{"NoWholeIpHeader", Bytes{0x41, 0, 0, 0, 0, 0, 0, 0, 0, 0}, V::TooShort},
         TDatagramCase{"Redirect", Datagram(20, 57, Router, ErrorIcmp(5, 20, Seq)), V::NonEcho},
-        TDatagramCase{"SourceQuenchWithOurSequence", Datagram(20, 57, Router, Icmp(4, Seq)),
-                      V::NonEcho}));
+        TDatagramCase{"QuotedHeaderUnder20Bytes",
+                      Datagram(20, 57, Router,
+                               [] {
+                                 Bytes E = ErrorIcmp(3, 20, Seq, 52);
+                                 E[QuotedHeaderAt] = 0x44;
+                                 return E;
+                               }()),
+                      V::Foreign},
+        TDatagramCase{"QuotedHeaderPastTheDatagram",
+                      Datagram(20, 57, Router,
+                               [] {
+                                 Bytes E = ErrorIcmp(11, 20, Seq, 32);
+                                 E[QuotedHeaderAt] = 0x4F;  // 60 bytes, where 52 follow
+                                 return E;
+                               }()),
+                      V::Foreign},
+        TDatagramCase{"QuoteOfAnotherProtocol",
+                      Datagram(20, 57, Router, Flipped(ErrorIcmp(3, 20, Seq), QuotedHeaderAt + 9)),
+                      V::Foreign},
+        TDatagramCase{"QuoteOfAReply",
+                      Datagram(20, 57, Router,
+                               [] {
+                                 Bytes E = ErrorIcmp(3, 20, Seq);
+                                 E[QuotedIcmpAt] = 0;
+                                 return E;
+                               }()),
+                      V::Foreign}));
+
+// Any type but the four is raised only when it quotes our request: traffic
+// of other programs never ends a ping.
+TEST(ExamineDatagram, OtherTypesAreOursOnlyWhenTheyQuoteOurRequest) {
+  for (int T = 0; T < 256; ++T) {
+    const auto Type = static_cast<std::uint8_t>(T);
+    if (Type == 0 || Type == 3 || Type == 8 || Type == 11) continue;
+    const auto Verdict = [](const Bytes& AIcmp) {
+      return ExamineDatagram(Datagram(20, 57, Router, AIcmp), OurRequest()).Verdict;
+    };
+    EXPECT_EQ(Verdict(Icmp(Type, Seq, 52)), V::Foreign) << T;
+    EXPECT_EQ(Verdict(ErrorIcmp(Type, 20, Seq + 1)), V::Foreign) << T;
+    EXPECT_EQ(Verdict(Flipped(ErrorIcmp(Type, 20, Seq), QuotedIcmpAt + 5)), V::Foreign) << T;
+    EXPECT_EQ(Verdict(ErrorIcmp(Type, 24, Seq)), V::NonEcho) << T;
+  }
+}
 
 TEST(ExamineDatagram, NeverReadsTheBytesAfterTheDatagram) {
   // A long foreign reply leaves our sequence number where a later, shorter
@@ -236,7 +322,8 @@ TEST(ExamineDatagram, NeverReadsTheBytesAfterTheDatagram) {
   Buffer[2 * 20 + 15] = static_cast<std::uint8_t>(Seq >> 8);
   const Bytes Short = Datagram(20, 57, Router, ErrorIcmp(3, 20, Seq, 4));
   std::copy(Short.begin(), Short.end(), Buffer.begin());
-  EXPECT_EQ(ExamineDatagram(std::span(Buffer.data(), Short.size()), Seq).Verdict, V::Foreign);
+  EXPECT_EQ(ExamineDatagram(std::span(Buffer.data(), Short.size()), OurRequest()).Verdict,
+            V::Foreign);
 }
 
 // Random and mutated datagrams of every length up to the receive buffer and
@@ -246,7 +333,8 @@ TEST(ExamineDatagram, SurvivesAMillionRandomAndMutatedDatagrams) {
   std::mt19937 Random(20261208);
   const Bytes Templates[] = {Datagram(20, 57, Router, Icmp(0, Seq, 52)),
                              Datagram(20, 57, Router, ErrorIcmp(3, 20, Seq)),
-                             Datagram(24, 57, Router, ErrorIcmp(11, 24, Seq, 36))};
+                             Datagram(24, 57, Router, ErrorIcmp(11, 24, Seq, 36)),
+                             Datagram(20, 57, Router, ErrorIcmp(5, 20, Seq))};
   Bytes Noise(1 << 16);
   for (std::uint8_t& B : Noise) B = static_cast<std::uint8_t>(Random());
   std::array<int, 4> Seen{};
@@ -258,13 +346,13 @@ TEST(ExamineDatagram, SurvivesAMillionRandomAndMutatedDatagrams) {
       Data.assign(From, From + static_cast<std::ptrdiff_t>(Length));
       if (!Data.empty()) Data[0] = static_cast<std::uint8_t>(0x40 | (I / 2 % 16));
     } else {
-      Data = Templates[Random() % 3];
+      Data = Templates[Random() % std::size(Templates)];
       for (unsigned Flips = Random() % 4; Flips > 0; --Flips)
         Data[Random() % Data.size()] ^= static_cast<std::uint8_t>(1u << (Random() % 8));
       Data.resize(Random() % (Data.size() + 1));
       Data.shrink_to_fit();
     }
-    const TIdEchoDatagram D = ExamineDatagram(Data, Seq);
+    const TIdEchoDatagram D = ExamineDatagram(Data, OurRequest());
     ++Seen[static_cast<std::size_t>(D.Verdict)];
     const std::size_t H = Data.empty() ? 0 : std::size_t{Data[0] & 0x0Fu} * 4;
     ASSERT_EQ(D.Verdict == V::TooShort, Data.size() < std::max<std::size_t>(20, H + 8)) << I;
@@ -342,8 +430,8 @@ TEST_F(EchoClient, WithoutRawSocketsAnIcmpDatagramSocketCarriesThePing) {
   Client->SetHost("127.0.0.1");
   int Type = 0;
   socklen_t Size = sizeof Type;
-  ASSERT_EQ(::getsockopt(static_cast<int>(Client->ReadySocket().SocketValue()), SOL_SOCKET,
-                         SO_TYPE, &Type, &Size),
+  ASSERT_EQ(::getsockopt(static_cast<int>(Client->ReadySocket().SocketValue()), SOL_SOCKET, SO_TYPE,
+                         &Type, &Size),
             0);
   EXPECT_EQ(Type, SOCK_DGRAM);
   // Only the kernel's answer reaches a datagram socket, never our request.
@@ -379,11 +467,14 @@ TEST(NoIcmpSockets, ThePingRaisesInvalidSocketSayingHowToGrantTheRight) {
     FAIL() << "no exception";
   } catch (const EIdInvalidSocket& E) {
     const std::string Program = ExecutableFileName();
-    EXPECT_EQ(E.Message(), "Cannot allocate socket.\r\n"
-                           "This user may not send pings. Allow them for this program with\r\n"
-                           "    sudo setcap cap_net_raw+ep " + Program + "\r\n"
-                           "or for the users of every group with\r\n"
-                           "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"");
+    EXPECT_EQ(E.Message(),
+              "Cannot allocate socket.\r\n"
+              "This user may not send pings. Allow them for this program with\r\n"
+              "    sudo setcap cap_net_raw+ep " +
+                  Program +
+                  "\r\n"
+                  "or for the users of every group with\r\n"
+                  "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"");
     EXPECT_NE(Program.find("net_IdIcmpClient_test"), std::string::npos) << Program;
   }
   EXPECT_EQ(Events, 0);
@@ -555,10 +646,10 @@ class EchoPeerNetwork : public EchoNetwork {
   }
 };
 
-// An echo reply to the request, with its sequence number moved by ADelta and
-// APayload bytes of payload.
+// An echo reply to the request, echoing its data, with its sequence number
+// moved by ADelta and APayload bytes after the identifier and sequence.
 Bytes EchoReply(std::span<const std::uint8_t> ARequest, int ADelta = 0, std::size_t APayload = 44) {
-  Bytes Body = EchoIdAndSequence(ARequest);
+  Bytes Body(ARequest.begin() + (ARequest[0] & 0x0F) * 4 + 4, ARequest.end());
   const std::uint16_t Sequence = static_cast<std::uint16_t>(Word(&Body[2]) + ADelta);
   Body[2] = static_cast<std::uint8_t>(Sequence);
   Body[3] = static_cast<std::uint8_t>(Sequence >> 8);
