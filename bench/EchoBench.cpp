@@ -97,11 +97,11 @@ void BM_PingHostLoopback(benchmark::State& State) {
 BENCHMARK(BM_PingHostLoopback);
 
 // The same ping as an ordinary user makes it: the right to raw sockets is
-// dropped for the rest of the run (so this comes last) and the socket
-// library falls back on an ICMP datagram socket.
+// withheld and the socket library falls back on an ICMP datagram socket.
 void BM_PingHostLoopbackDatagramSocket(benchmark::State& State) {
-  if (!SetPingGroupRange(true) || !DropRawSocketRight())
-    return State.SkipWithError("cannot drop raw sockets or open the ping group range");
+  const RawSocketsWithheld Withheld;
+  if (!SetPingGroupRange(true) || RawSocketsAllowed())
+    return State.SkipWithError("cannot withhold raw sockets or open the ping group range");
   PingLoopback(State);
 }
 BENCHMARK(BM_PingHostLoopbackDatagramSocket);

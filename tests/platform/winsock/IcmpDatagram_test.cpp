@@ -1,12 +1,14 @@
 // The raw ICMP socket of a process without the right to raw sockets: each
-// case drops CAP_NET_RAW for its own process and opens the namespace's ping
-// group range to its group, as an ordinary user's desktop has it.
+// case withholds CAP_NET_RAW from its thread and opens the namespace's ping
+// group range to its group, as an ordinary user's desktop has it, and gives
+// both back when it ends.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +26,14 @@ class WithoutRawSockets : public WinSockStarted {
  protected:
   void SetUp() override {
     ASSERT_TRUE(SetPingGroupRange(OpenRange()));
-    ASSERT_TRUE(DropRawSocketRight());
+    Withheld.emplace();
+    ASSERT_FALSE(RawSocketsAllowed());
     WinSockStarted::SetUp();
+  }
+  void TearDown() override {
+    WinSockStarted::TearDown();
+    Withheld.reset();
+    SetPingGroupRange(false);
   }
   virtual bool OpenRange() const { return true; }
 
@@ -82,6 +90,7 @@ class WithoutRawSockets : public WinSockStarted {
   }
 
   int error = 0;
+  std::optional<RawSocketsWithheld> Withheld;
 };
 
 TEST_F(WithoutRawSockets, ARawIcmpSocketIsADatagramSocketThatCallsItselfRaw) {
@@ -120,6 +129,23 @@ TEST_F(WithoutRawSockets, AReplyComesBehindTheHeaderARawSocketWouldRead) {
       << "identifier, sequence and payload as we sent them";
   EXPECT_EQ(from.sin_family, AF_INET_WS);
   EXPECT_EQ(Text(from), "127.0.0.1");
+}
+
+// A socket keeps the identifier it was first bound to; a later request that
+// carries another still sees the answers carry its own.
+TEST_F(WithoutRawSockets, ASocketsOwnIdentifierIsPresentedAsTheRequestHadIt) {
+  const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
+  Bytes request = Request();
+  Send(socket, "127.0.0.1", request);
+  TSockAddrIn from{};
+  ASSERT_EQ(Receive(socket, &from).size(), 20 + request.size()) << "error " << error;
+  request = IcmpMessage(8, 0, Bytes{0x56, 0x78, 0xA2, 0x0D, 'E', 'E', 'E', 'E'});
+  Send(socket, "127.0.0.1", request);
+  const Bytes frame = Receive(socket, &from);
+  ASSERT_EQ(frame.size(), 20 + request.size()) << "error " << error;
+  // The reply to our request, its checksum made for the identifier we sent.
+  EXPECT_EQ(Bytes(frame.begin() + 20, frame.end()),
+            IcmpMessage(0, 0, Bytes(request.begin() + 4, request.end())));
 }
 
 TEST_F(WithoutRawSockets, AFrameLargerThanTheBufferFillsItAndFailsWithMessageSize) {
