@@ -8,8 +8,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <random>
+#include <thread>
 
+#include "net/IdAntiFreezeBase.h"
 #include "net/IdException.h"
 #include "net/RecordingStack.h"
 #include "platform/kernel/Library.h"
@@ -657,12 +660,29 @@ Bytes EchoReply(std::span<const std::uint8_t> ARequest, int ADelta = 0, std::siz
   return IcmpMessage(0, 0, Body);
 }
 
-// An ICMP error of the type quoting the request's IP header and AQuoted of its bytes.
-Bytes Quoting(std::uint8_t AType, std::span<const std::uint8_t> ARequest, std::size_t AQuoted) {
-  Bytes Body(4, 0);
+// How an error quotes the request: its IP header with Options bytes of
+// options (NOPs) added and, when FirstByte is not 0, a first byte that lies
+// about the header's length; then Quoted bytes of its ICMP message, the byte
+// at AlteredAt inverted when that is not 0.
+struct TQuote {
+  std::size_t Quoted = 52;
+  std::size_t Options = 0;
+  std::uint8_t FirstByte = 0;
+  std::size_t AlteredAt = 0;
+};
+
+// An ICMP message of the type quoting the request as AQuote says.
+Bytes Quoting(std::uint8_t AType, std::span<const std::uint8_t> ARequest, TQuote AQuote) {
   const std::size_t H = std::size_t{ARequest[0] & 0x0Fu} * 4;
-  Body.insert(Body.end(), ARequest.begin(),
-              ARequest.begin() + static_cast<std::ptrdiff_t>(H + AQuoted));
+  Bytes Body(4, 0);
+  Body.insert(Body.end(), ARequest.begin(), ARequest.begin() + static_cast<std::ptrdiff_t>(H));
+  Body.insert(Body.end(), AQuote.Options, 1);
+  Body[4] = AQuote.FirstByte != 0 ? AQuote.FirstByte
+                                  : static_cast<std::uint8_t>(0x40 | (H + AQuote.Options) / 4);
+  const std::size_t IcmpAt = Body.size();
+  Body.insert(Body.end(), ARequest.begin() + static_cast<std::ptrdiff_t>(H),
+              ARequest.begin() + static_cast<std::ptrdiff_t>(H + AQuote.Quoted));
+  if (AQuote.AlteredAt != 0) Body[IcmpAt + AQuote.AlteredAt] ^= 0xFF;
   return IcmpMessage(AType, 0, Body);
 }
 
@@ -766,7 +786,7 @@ TEST_F(EchoPeerNetwork, OnlyForeignRepliesEndInATimeOutOnTime) {
 
 TEST_F(EchoPeerNetwork, ARedirectRaisesNonEchoWithoutEventAndTheSequenceIsSentAgain) {
   auto Answers = Peer([](std::span<const std::uint8_t> Request) {
-    return std::vector<PeerAnswer>{{Quoting(5, Request, 8)}};
+    return std::vector<PeerAnswer>{{Quoting(5, Request, {8})}};
   });
   Client->SetHost("198.51.100.2");
   Client->SetReceiveTimeout(2000);
@@ -792,7 +812,7 @@ TEST_F(EchoPeerNetwork, AnErrorQuotingATruncatedRequestIsNotMatchedOnStaleBytes)
     // ICMP offset 8 + 20 + 6 of this reply is datagram offset 2H + 14.
     std::copy(IdAndSequence.begin() + 2, IdAndSequence.end(), Foreign.begin() + 34);
     Foreign = IcmpMessage(0, 0, std::span(Foreign).subspan(4));
-    return std::vector<PeerAnswer>{{Foreign}, {Quoting(3, Request, 4), 20}};
+    return std::vector<PeerAnswer>{{Foreign}, {Quoting(3, Request, {4}), 20}};
   });
   const TReplyStatus Reply = Ping("198.51.100.2", 500);
   EXPECT_EQ(Answers->AnswersSent(), 2);
@@ -802,7 +822,7 @@ TEST_F(EchoPeerNetwork, AnErrorQuotingATruncatedRequestIsNotMatchedOnStaleBytes)
 
 TEST_F(EchoPeerNetwork, AnErrorQuotingTheWholeRequestIsAccepted) {
   auto Answers = Peer([](std::span<const std::uint8_t> Request) {
-    return std::vector<PeerAnswer>{{Quoting(3, Request, 8)}};
+    return std::vector<PeerAnswer>{{Quoting(3, Request, {8})}};
   });
   const TReplyStatus Reply = Ping("198.51.100.2", 2000);
   EXPECT_EQ(Reply.Status, rsErrorUnreachable);
@@ -841,3 +861,169 @@ TEST_F(EchoPeerNetwork, ADatagramShorterThanItsHeaderPlus8Raises) {
   }
   EXPECT_TRUE(Replies.empty());
 }
+
+// ---- Pinging on a busy network: other programs' and hosts' ICMP during the wait
+
+namespace {
+
+enum class TSocketKind { Raw, Datagram };
+enum class TFinalAnswer { Echo, UnreachableQuotingOptions, None };
+
+// Everything that others may send us while a ping waits, none of it ours:
+// every type from 0 to 18 with another identifier, another sequence number or
+// an earlier request's time stamp, quotes of such requests (behind IP options
+// too), quotes of our request whose header length lies, a 1200-byte echo
+// request and a 65000-byte echo reply, and a burst of 100 000 echo replies
+// with our identifier and other sequence numbers.
+std::vector<PeerAnswer> Noise(std::span<const std::uint8_t> ARequest) {
+  const std::size_t H = std::size_t{ARequest[0] & 0x0Fu} * 4;
+  const Bytes Request(ARequest.begin() + static_cast<std::ptrdiff_t>(H), ARequest.end());
+  // Our request's bytes after the checksum, the byte at AAt inverted.
+  const auto Body = [&](std::size_t AAt, std::size_t ASize = 48) {
+    Bytes B(Request.begin() + 4, Request.end());
+    B[AAt - 4] ^= 0xFF;
+    B.resize(ASize, 'E');
+    return B;
+  };
+  std::vector<PeerAnswer> Out;
+  for (int T = 0; T <= 18; ++T) {
+    const auto Type = static_cast<std::uint8_t>(T);
+    for (const std::size_t Altered : {4, 6, 8}) {
+      Out.push_back({IcmpMessage(Type, 0, Body(Altered))});
+      Out.push_back({Quoting(Type, ARequest, {.AlteredAt = Altered})});
+      Out.push_back({Quoting(Type, ARequest, {.Options = 8, .AlteredAt = Altered})});
+    }
+    Out.push_back({Quoting(Type, ARequest, {.FirstByte = 0x44})});
+    Out.push_back({Quoting(Type, ARequest, {.Quoted = 8, .FirstByte = 0x4F})});
+  }
+  Out.push_back({IcmpMessage(8, 0, Body(4, 1200 - 4))});
+  Out.push_back({IcmpMessage(0, 0, Body(6, 65000 - 4))});
+  for (int I = 0; I < 100'000; ++I) {
+    Bytes B = Body(6, 8);
+    B[3] = static_cast<std::uint8_t>(I);
+    Out.push_back({IcmpMessage(0, 0, B)});
+  }
+  return Out;
+}
+
+// The noise, then (after a pause that lets the receive queue drain) the
+// answer: an echo reply, an unreachable that quotes our request behind IP
+// options, or nothing.
+quorvel::test::PeerScript NoiseThen(TFinalAnswer AAnswer) {
+  return [AAnswer](std::span<const std::uint8_t> ARequest) {
+    std::vector<PeerAnswer> Out = Noise(ARequest);
+    if (AAnswer == TFinalAnswer::Echo) Out.push_back({EchoReply(ARequest), 300});
+    if (AAnswer == TFinalAnswer::UnreachableQuotingOptions)
+      Out.push_back({Quoting(3, ARequest, {.Options = 8}), 300});
+    return Out;
+  };
+}
+
+// Pings through the kind of socket the case names: a raw one, or the
+// datagram socket that stands in for it when the thread may not open raw
+// sockets. The scripted peers, which need raw sockets, are made first.
+class EchoUnderTraffic : public EchoNetwork, public testing::WithParamInterface<TSocketKind> {
+ protected:
+  void SetUp() override {
+    if (!RawSocketsAllowed()) GTEST_SKIP() << "the noise comes from a raw socket";
+    EchoNetwork::SetUp();
+    if (GetParam() == TSocketKind::Datagram) {
+      ASSERT_TRUE(SetPingGroupRange(true));
+    }
+  }
+  void TearDown() override {
+    if (GetParam() == TSocketKind::Datagram) SetPingGroupRange(false);
+    EchoNetwork::TearDown();
+  }
+  TReplyStatus PingThroughTheSocketKind(const std::string& AHost, std::int32_t ATimeOut) {
+    std::optional<RawSocketsWithheld> Withheld;
+    if (GetParam() == TSocketKind::Datagram) {
+      Withheld.emplace();
+      EXPECT_FALSE(RawSocketsAllowed()) << "the ping would go through a raw socket";
+    }
+    return Ping(AHost, ATimeOut);
+  }
+};
+
+// Stands for a window that is busy for a while in every processing step.
+class TSlowAntiFreeze : public TIdAntiFreezeBase {
+ public:
+  using TIdAntiFreezeBase::TIdAntiFreezeBase;
+  void PumpMessages() override { std::this_thread::sleep_for(std::chrono::milliseconds(400)); }
+};
+
+}  // namespace
+
+TEST_P(EchoUnderTraffic, NoiseNeverEndsOrFakesAPingAndTheAnswerAfterItIsReported) {
+  auto Answers = Peer(NoiseThen(TFinalAnswer::Echo));
+  const TReplyStatus Reply = PingThroughTheSocketKind("198.51.100.2", 20000);
+  EXPECT_EQ(Reply.Status, rsEcho);
+  EXPECT_EQ(Reply.MessageType, 0);
+  EXPECT_EQ(Reply.FromAddress, "198.51.100.2");
+  EXPECT_EQ(Reply.SequenceNumber, 3489);
+  EXPECT_EQ(Reply.ByteCount, 20 + 52);
+  EXPECT_GT(Answers->AnswersSent(), 100'000);
+}
+
+TEST_P(EchoUnderTraffic, AfterTheNoiseAnUnreachableQuotingUsBehindIpOptionsIsReported) {
+  auto Answers = Peer(NoiseThen(TFinalAnswer::UnreachableQuotingOptions));
+  const TReplyStatus Reply = PingThroughTheSocketKind("198.51.100.2", 20000);
+  EXPECT_EQ(Reply.Status, rsErrorUnreachable);
+  EXPECT_EQ(Reply.MessageType, 3);
+  EXPECT_EQ(Reply.FromAddress, "198.51.100.2");
+  EXPECT_EQ(Reply.SequenceNumber, 3489);
+  EXPECT_GT(Answers->AnswersSent(), 100'000);
+}
+
+// The engine's own measure of the wait; a loaded machine may add to it, so
+// the bound here is generous (the benchmark gives the real figure).
+TEST_P(EchoUnderTraffic, NoiseAloneEndsInATimeOutOnTime) {
+  auto Answers = Peer(NoiseThen(TFinalAnswer::None));
+  const TReplyStatus Reply = PingThroughTheSocketKind("198.51.100.2", 1000);
+  EXPECT_EQ(Reply.Status, rsTimeOut);
+  EXPECT_EQ(Reply.SequenceNumber, 3489);
+  EXPECT_GE(Reply.RoundTripMs, 1000u);
+  EXPECT_LT(Reply.RoundTripMs, 1500u);
+  Answers->AnswersSent();
+}
+
+// The answer comes while the window is busy between two slices of the wait,
+// and is read only after the time-out has passed.
+TEST_P(EchoUnderTraffic, AnAnswerReadAfterTheTimeOutIsATimeOut) {
+  auto Answers = Peer([](std::span<const std::uint8_t> ARequest) {
+    return std::vector<PeerAnswer>{{EchoReply(ARequest), 150}};
+  });
+  TSlowAntiFreeze AntiFreeze(nullptr);
+  AntiFreeze.SetIdleTimeOut(100);
+  const TReplyStatus Reply = PingThroughTheSocketKind("198.51.100.2", 200);
+  EXPECT_EQ(Answers->AnswersSent(), 1);
+  EXPECT_EQ(Reply.Status, rsTimeOut);
+  EXPECT_EQ(Reply.FromAddress, "0.0.0.0");
+  EXPECT_GE(Reply.RoundTripMs, 200u);
+}
+
+// A failed ping leaves its socket open and its sequence number for the next:
+// an answer to the failed request, still queued, is not the next one's.
+TEST_P(EchoUnderTraffic, TheLateAnswerOfAFailedPingIsNotTheRetrysAnswer) {
+  auto Answers = Peer([](std::span<const std::uint8_t> ARequest) {
+    return std::vector<PeerAnswer>{{Quoting(5, ARequest, {8})}, {EchoReply(ARequest), 50}};
+  });
+  Client->SetHost("198.51.100.2");
+  Client->SetReceiveTimeout(2000);
+  {
+    std::optional<RawSocketsWithheld> Withheld;
+    if (GetParam() == TSocketKind::Datagram) Withheld.emplace();
+    EXPECT_THROW(Client->PingHost(), EIdIcmpException);
+  }
+  EXPECT_EQ(Answers->AnswersSent(), 2);
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));  // a new time stamp
+  const TReplyStatus Reply = PingThroughTheSocketKind("198.51.100.2", 300);
+  EXPECT_EQ(Reply.Status, rsTimeOut) << "the silent target never answered the retry";
+  EXPECT_EQ(Reply.SequenceNumber, 3489);
+}
+
+INSTANTIATE_TEST_SUITE_P(SocketKinds, EchoUnderTraffic,
+                         testing::Values(TSocketKind::Raw, TSocketKind::Datagram),
+                         [](const testing::TestParamInfo<TSocketKind>& AInfo) {
+                           return AInfo.param == TSocketKind::Raw ? "RawSocket" : "DatagramSocket";
+                         });
