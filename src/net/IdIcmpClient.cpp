@@ -17,9 +17,12 @@ constexpr std::uint8_t IcmpTimeExceeded = 11;
 
 constexpr std::size_t IpFixedHeaderSize = 20;
 constexpr std::size_t IpTtlOffset = 8;
+constexpr std::size_t IpProtocolOffset = 9;
 constexpr std::size_t IpSourceOffset = 12;
 constexpr std::size_t IcmpHeaderSize = 8;
+constexpr std::size_t IcmpIdentifierOffset = 4;
 constexpr std::size_t IcmpSequenceOffset = 6;
+constexpr std::size_t IcmpStampEnd = 12;
 constexpr std::size_t PayloadOffset = 20;
 constexpr std::uint8_t PayloadFill = 0x45;
 
@@ -40,6 +43,32 @@ std::int64_t MonotonicNs() {
   std::int64_t Count = 0;
   QueryPerformanceCounter(&Count);
   return Count;
+}
+
+std::size_t HeaderLength(std::uint8_t AFirstByte) { return std::size_t{AFirstByte & 0x0Fu} * 4; }
+
+// Whether the ICMP message, as far as it was received, is the request or its
+// echo: the identifier and the sequence number as stored, and the time stamp
+// when the message reaches that far. An answer to an earlier request with the
+// same sequence number (one whose ping failed) carries that request's stamp.
+bool EchoesRequest(std::span<const std::uint8_t> AMessage, const TIdEchoRequest& ARequest) {
+  if (AMessage.size() < IcmpHeaderSize) return false;
+  const std::size_t End = std::min(AMessage.size(), IcmpStampEnd);
+  return std::equal(AMessage.begin() + IcmpIdentifierOffset, AMessage.begin() + End,
+                    ARequest.begin() + IcmpIdentifierOffset);
+}
+
+// The ICMP echo request that an ICMP message quotes after its own 8-byte
+// header, behind the quoted IPv4 header of its own length; empty when the
+// quote cannot be one.
+std::span<const std::uint8_t> QuotedRequest(std::span<const std::uint8_t> AIcmp) {
+  if (AIcmp.size() < IcmpHeaderSize + IpFixedHeaderSize) return {};
+  const std::span<const std::uint8_t> Quote = AIcmp.subspan(IcmpHeaderSize);
+  const std::size_t QuotedHeader = HeaderLength(Quote[0]);
+  if (Quote[0] >> 4 != 4 || QuotedHeader < IpFixedHeaderSize || QuotedHeader >= Quote.size() ||
+      Quote[IpProtocolOffset] != Id_IPPROTO_ICMP || Quote[QuotedHeader] != IcmpEchoRequest)
+    return {};
+  return Quote.subspan(QuotedHeader);
 }
 
 }  // namespace
@@ -85,37 +114,40 @@ void BuildEchoRequest(TIdEchoRequest& ARequest, std::uint16_t ASequence,
   std::memcpy(&ARequest[2], &Checksum, sizeof Checksum);
 }
 
-TIdEchoDatagram ExamineDatagram(std::span<const std::uint8_t> ADatagram, std::uint16_t ASequence) {
+TIdEchoDatagram ExamineDatagram(std::span<const std::uint8_t> ADatagram,
+                                const TIdEchoRequest& ARequest) {
   TIdEchoDatagram Result;
   const std::size_t Length = ADatagram.size();
-  const std::size_t H = Length == 0 ? 0 : std::size_t{ADatagram[0] & 0x0Fu} * 4;
+  const std::size_t H = Length == 0 ? 0 : HeaderLength(ADatagram[0]);
   // A datagram without a whole fixed IP header cannot hold the fields read below.
   if (Length < H + IcmpHeaderSize || Length < IpFixedHeaderSize) {
     Result.Verdict = TIdDatagramVerdict::TooShort;
     return Result;
   }
-  const std::uint8_t Type = ADatagram[H];
-  std::size_t SequenceAt = 0;
+  const std::span<const std::uint8_t> Icmp = ADatagram.subspan(H);
+  const std::uint8_t Type = Icmp[0];
+  const bool Echo = Type == IcmpEchoReply || Type == IcmpEchoRequest;
+  if (!EchoesRequest(Echo ? Icmp : QuotedRequest(Icmp), ARequest)) return Result;
   switch (Type) {
     case IcmpEchoReply:
     case IcmpEchoRequest:
       Result.Status = rsEcho;
-      SequenceAt = H + IcmpSequenceOffset;
       break;
     case IcmpUnreachable:
+      Result.Status = rsErrorUnreachable;
+      break;
     case IcmpTimeExceeded:
-      Result.Status = Type == IcmpUnreachable ? rsErrorUnreachable : rsErrorTTLExceeded;
-      // The quoted request's IP header is taken to be as long as the outer one.
-      SequenceAt = H + IcmpHeaderSize + H + IcmpSequenceOffset;
+      Result.Status = rsErrorTTLExceeded;
       break;
     default:
       Result.Verdict = TIdDatagramVerdict::NonEcho;
       return Result;
   }
-  if (SequenceAt + 2 > Length || ReadWord(&ADatagram[SequenceAt]) != ASequence) return Result;
   Result.Verdict = TIdDatagramVerdict::Accepted;
   Result.MessageType = Type;
-  Result.SequenceNumber = ASequence;
+  // Stored low byte first, whatever the machine's own order.
+  Result.SequenceNumber = static_cast<std::uint16_t>(ARequest[IcmpSequenceOffset] |
+                                                     ARequest[IcmpSequenceOffset + 1] << 8);
   Result.Ttl = ADatagram[IpTtlOffset];
   std::copy_n(&ADatagram[IpSourceOffset], Result.Source.size(), Result.Source.begin());
   return Result;
@@ -151,10 +183,20 @@ TReplyStatus TIdIcmpClient::WaitForReply(std::int32_t ATimeOut) {
     const std::int32_t Received =
         ReceivePacket(FReceiveBuffer.data(), static_cast<std::int32_t>(FReceiveBuffer.size()),
                       static_cast<std::int32_t>(Wait));
-    SharedStack->CheckSocketResult(Received);
+    // No answer of ours comes near the buffer's size: a datagram too large
+    // for it belongs to someone else.
+    const bool TooLarge = SharedStack->CheckSocketResult(Received, {Id_WSAEMSGSIZE});
     if (Received == 0) return TimeOutStatus();
-    const TIdEchoDatagram Datagram = ExamineDatagram(
-        std::span(FReceiveBuffer.data(), static_cast<std::size_t>(Received)), FSequence);
+    const std::int64_t Left = ATimeOut - std::int64_t{TickSpan(Start, TickMs())};
+    // The wait does not count the time spent on window messages between its
+    // slices, so a datagram may be read after the time-out has passed: too
+    // late to be the answer.
+    if (Left < 0 && ATimeOut >= 0) return TimeOutStatus();
+    const TIdEchoDatagram Datagram =
+        TooLarge
+            ? TIdEchoDatagram{}
+            : ExamineDatagram(std::span(FReceiveBuffer.data(), static_cast<std::size_t>(Received)),
+                              FRequest);
     switch (Datagram.Verdict) {
       case TIdDatagramVerdict::TooShort:
         throw EIdIcmpException(RSICMPNotEnoughtBytes);
@@ -171,8 +213,8 @@ TReplyStatus TIdIcmpClient::WaitForReply(std::int32_t ATimeOut) {
       case TIdDatagramVerdict::Foreign:
         break;
     }
-    Wait = ATimeOut - std::int64_t{TickSpan(Start, TickMs())};
-    if (Wait <= 0) return TimeOutStatus();
+    if (Left <= 0) return TimeOutStatus();
+    Wait = Left;
   }
 }
 

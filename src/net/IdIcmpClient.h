@@ -62,7 +62,7 @@ enum class TIdDatagramVerdict {
   Accepted,  // the answer to the ping
   Foreign,   // belongs to something else; the wait goes on
   TooShort,  // shorter than its IP header plus 8 bytes
-  NonEcho    // an ICMP type other than 0, 3, 8 and 11
+  NonEcho    // an ICMP type other than 0, 3, 8 and 11 that quotes our request
 };
 
 // What one received datagram says; the fields are set for Accepted only.
@@ -75,10 +75,15 @@ struct TIdEchoDatagram {
   TIdAddressBytes Source{};
 };
 
-// Examines one datagram, IP header included, for the ping with ASequence.
-// Reads nothing beyond ADatagram, whatever its headers claim: an error
-// message too short to hold the quoted sequence number is foreign.
-TIdEchoDatagram ExamineDatagram(std::span<const std::uint8_t> ADatagram, std::uint16_t ASequence);
+// Examines one datagram, IP header included, for the answer to ARequest.
+// An echo is ours when it carries the request's identifier and sequence
+// number, and its time stamp when it is long enough to; any other type is
+// ours when it quotes such a request behind the quote's own IP header. Reads
+// nothing beyond ADatagram, whatever its headers claim: a quote cut too short
+// to be matched, or whose header length is under 20 bytes or runs past the
+// datagram, is foreign.
+TIdEchoDatagram ExamineDatagram(std::span<const std::uint8_t> ADatagram,
+                                const TIdEchoRequest& ARequest);
 
 class TIdIcmpClient : public TIdRawClient {
  public:

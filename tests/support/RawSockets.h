@@ -6,7 +6,6 @@
 
 #include <linux/capability.h>
 #include <netinet/in.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -43,21 +42,32 @@ inline bool SetPingGroupRange(bool AOpen) {
   return static_cast<bool>(Range);
 }
 
-// Drops CAP_NET_RAW from this process, as for an ordinary user; false when
-// that fails. Unless `forGood`, it stays in the bounding set, so a program
-// that root starts gains it again (the echo helper, say). Only for test
-// programs that run one case per process.
-inline bool DropRawSocketRight(bool forGood = true) {
-  __user_cap_header_struct Header{_LINUX_CAPABILITY_VERSION_3, 0};
-  __user_cap_data_struct Data[2]{};
-  if (syscall(SYS_capget, &Header, Data) != 0) return false;
-  const unsigned Bit = 1u << CAP_NET_RAW;
-  Data[0].effective &= ~Bit;
-  Data[0].permitted &= ~Bit;
-  Data[0].inheritable &= ~Bit;
-  return (!forGood || prctl(PR_CAPBSET_DROP, CAP_NET_RAW, 0, 0, 0) == 0) &&
-         syscall(SYS_capset, &Header, Data) == 0 && !RawSocketsAllowed();
-}
+// Withholds CAP_NET_RAW from the calling thread while it lives, so that the
+// sockets it opens are an ordinary user's; the thread keeps the right in its
+// permitted set and has it back afterwards, and other threads (a scripted
+// peer's) keep it throughout. Threads started meanwhile inherit the lack.
+class RawSocketsWithheld {
+ public:
+  RawSocketsWithheld() : FHad(SetRawSocketEffective(false)) {}
+  ~RawSocketsWithheld() {
+    if (FHad) SetRawSocketEffective(true);
+  }
+  RawSocketsWithheld(const RawSocketsWithheld&) = delete;
+  RawSocketsWithheld& operator=(const RawSocketsWithheld&) = delete;
+
+ private:
+  // Whether the thread had the right in effect before; it lacks it after.
+  static bool SetRawSocketEffective(bool AOn) {
+    __user_cap_header_struct Header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct Data[2]{};
+    if (syscall(SYS_capget, &Header, Data) != 0) return false;
+    const unsigned Bit = 1u << CAP_NET_RAW;
+    const bool Had = (Data[0].effective & Bit) != 0;
+    Data[0].effective = AOn ? Data[0].effective | Bit : Data[0].effective & ~Bit;
+    return syscall(SYS_capset, &Header, Data) == 0 && Had;
+  }
+  bool FHad;
+};
 
 // Why a test that pings is skipped.
 inline constexpr const char* kPingsRefused =

@@ -39,20 +39,14 @@ HMODULE LoadLibraryA(const char* LibraryName) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
-  const std::string FileName = LibraryFileName(LibraryName);
-  std::string Candidate = FileName;
-  if (FileName.find('/') == std::string::npos) {
-    const std::string Beside = ExecutableFolder() + "/" + FileName;
-    if (access(Beside.c_str(), F_OK) == 0) Candidate = Beside;
-  }
-  HMODULE Module = dlopen(Candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // A bare name is looked for beside the executable only: a library of the
+  // same name elsewhere on the system would be called with our ABI.
+  std::string FileName = LibraryFileName(LibraryName);
+  if (FileName.find('/') == std::string::npos) FileName = ExecutableFolder() + "/" + FileName;
+  HMODULE Module = dlopen(FileName.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (Module == nullptr) {
     // A file that exists but cannot be loaded is a bad image, not a missing one.
-    const bool Exists =
-        Candidate.find('/') != std::string::npos
-            ? access(Candidate.c_str(), F_OK) == 0
-            : std::string_view(dlerror()).find("No such file") == std::string_view::npos;
-    SetLastError(Exists ? ERROR_BAD_EXE_FORMAT : ERROR_MOD_NOT_FOUND);
+    SetLastError(access(FileName.c_str(), F_OK) == 0 ? ERROR_BAD_EXE_FORMAT : ERROR_MOD_NOT_FOUND);
   }
   return Module;
 }

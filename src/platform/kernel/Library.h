@@ -1,6 +1,7 @@
 // Loading shared libraries by their Windows names: "WS2_32.DLL" is the file
-// "libws2_32.so", looked for in the executable's own folder first and then in
-// the usual library path. Failures leave their code for GetLastError.
+// "libws2_32.so" in the executable's own folder (for an installed program,
+// the folder it was installed to), never elsewhere. Failures leave their code
+// for GetLastError.
 #pragma once
 
 #include <string>

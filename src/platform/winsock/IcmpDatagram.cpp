@@ -1,15 +1,18 @@
 #include "platform/winsock/IcmpDatagram.h"
 
+// clang-format off
 #include <time.h>  // before the error queue header, which uses timespec
-
 #include <linux/errqueue.h>
+// clang-format on
 #include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/winsock/IcmpFrames.h"
@@ -21,6 +24,36 @@ namespace {
 // Errors that the kernel queued for other reasons (a local "message too
 // long", say) are passed over; this bounds how many one receive drops.
 constexpr int kMaxSkippedErrors = 64;
+
+// The identifier that the last request on a socket carried, for the sockets
+// whose own identifier the kernel chose otherwise; by descriptor.
+std::mutex identifiersLock;
+std::unordered_map<int, EchoIdentifier> askedIdentifiers;
+
+void RememberIdentifier(int fd, const std::optional<EchoIdentifier>& asked) {
+  const std::lock_guard<std::mutex> hold(identifiersLock);
+  if (asked)
+    askedIdentifiers[fd] = *asked;
+  else
+    askedIdentifiers.erase(fd);
+}
+
+std::optional<EchoIdentifier> AskedIdentifier(int fd) {
+  const std::lock_guard<std::mutex> hold(identifiersLock);
+  const auto found = askedIdentifiers.find(fd);
+  if (found == askedIdentifiers.end()) return std::nullopt;
+  return found->second;
+}
+
+// The socket's own identifier: its local port, as the kernel stores it in requests.
+std::optional<EchoIdentifier> OwnIdentifier(int fd) {
+  sockaddr_in local{};
+  socklen_t size = sizeof local;
+  if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size) != 0) return std::nullopt;
+  EchoIdentifier own{};
+  std::memcpy(own.data(), &local.sin_port, own.size());
+  return own;
+}
 
 // What the kernel tells about one received datagram.
 struct Received {
@@ -92,27 +125,32 @@ std::optional<Received> QueuedIcmpError(int fd, std::size_t room) {
   return std::nullopt;
 }
 
-std::vector<std::uint8_t> Frame(const Received& received) {
+std::vector<std::uint8_t> Frame(int fd, Received& received) {
+  // An echo reply, or our request as an error quotes it: both carry the
+  // socket's own identifier where the caller's request had its own.
+  if (const std::optional<EchoIdentifier> asked = AskedIdentifier(fd))
+    PresentIdentifier(received.message, *asked);
   if (!received.error) {
     return FrameIcmpMessage({received.name.sin_addr.s_addr, received.destination, received.ttl},
                             received.message);
   }
   const sock_extended_err& error = *received.error;
-  const IcmpErrorFields fields{error.ee_type, error.ee_code, error.ee_info,
-                               {received.offender.sin_addr.s_addr, received.destination,
-                                received.ttl},
-                               {received.destination, received.name.sin_addr.s_addr, 0}};
+  const IcmpErrorFields fields{
+      error.ee_type,
+      error.ee_code,
+      error.ee_info,
+      {received.offender.sin_addr.s_addr, received.destination, received.ttl},
+      {received.destination, received.name.sin_addr.s_addr, 0}};
   return FrameIcmpError(fields, received.message);
 }
 
-PosixResult Deliver(const Received& received, char* buffer, int length, TSockAddrIn* from) {
-  const std::vector<std::uint8_t> frame = Frame(received);
+PosixResult Deliver(int fd, Received& received, char* buffer, int length, TSockAddrIn* from) {
+  const std::vector<std::uint8_t> frame = Frame(fd, received);
   // What was cut off by the receive is still counted, as a raw socket counts it.
   const std::size_t fullSize = frame.size() + (received.fullSize - received.message.size());
   if (length > 0)
     std::memcpy(buffer, frame.data(), std::min(frame.size(), static_cast<std::size_t>(length)));
-  if (from != nullptr)
-    *from = FromPosix(received.error ? received.offender : received.name);
+  if (from != nullptr) *from = FromPosix(received.error ? received.offender : received.name);
   if (fullSize > static_cast<std::size_t>(length)) return Failure(WSAEMSGSIZE);
   return Success(static_cast<int>(fullSize));
 }
@@ -132,6 +170,7 @@ PosixResult IcmpDatagramOpen() {
     PosixClose(fd);
     return failed;
   }
+  RememberIdentifier(fd, std::nullopt);  // a descriptor number of a socket closed before
   return Success(fd);
 }
 
@@ -146,7 +185,14 @@ PosixResult IcmpDatagramSend(int fd, const char* data, int length, int flags,
     // Refused when the identifier is taken: the kernel then picks one.
     ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local);
   }
-  return PosixSend(fd, data, length, flags, to, true);
+  const PosixResult sent = PosixSend(fd, data, length, flags, to, true);
+  if (sent.error == 0 && length >= static_cast<int>(kIcmpHeaderSize)) {
+    EchoIdentifier asked{};
+    std::memcpy(asked.data(), data + 4, asked.size());
+    const std::optional<EchoIdentifier> own = OwnIdentifier(fd);
+    RememberIdentifier(fd, own && *own != asked ? std::optional(asked) : std::nullopt);
+  }
+  return sent;
 }
 
 PosixResult IcmpDatagramReceive(int fd, char* buffer, int length, int flags, TSockAddrIn* from) {
@@ -155,15 +201,15 @@ PosixResult IcmpDatagramReceive(int fd, char* buffer, int length, int flags, TSo
   // The frame's headers come on top of the message, so it can be no larger than this.
   const auto room = static_cast<std::size_t>(std::max(length, 0));
   if (std::optional<Received> error = QueuedIcmpError(fd, room))
-    return Deliver(*error, buffer, length, from);
+    return Deliver(fd, *error, buffer, length, from);
   if (std::optional<Received> received = ReceiveOne(fd, room, posixFlags))
-    return Deliver(*received, buffer, length, from);
+    return Deliver(fd, *received, buffer, length, from);
   // An error that came during the wait ends it with the error's errno; the
   // error itself is in the queue.
   const int failure = errno;
   if (failure != EAGAIN && failure != EINTR) {
     if (std::optional<Received> error = QueuedIcmpError(fd, room))
-      return Deliver(*error, buffer, length, from);
+      return Deliver(fd, *error, buffer, length, from);
   }
   errno = failure;
   return TransferFailure(true);

@@ -20,7 +20,9 @@ PosixResult IcmpDatagramOpen();
 // Sends an ICMP message. The kernel puts the socket's own identifier into
 // echo requests, so an unbound socket is first bound to the identifier the
 // message carries: the request then goes out as the caller made it, unless
-// another socket holds that identifier.
+// another socket holds that identifier. Then the frames received present
+// the identifier the caller's request carried in place of the socket's, as
+// the socket receives only the answers to its own requests.
 PosixResult IcmpDatagramSend(int fd, const char* data, int length, int flags,
                              const TSockAddrIn* to);
 

@@ -32,8 +32,8 @@ void AppendHeader(std::vector<std::uint8_t>& out, const Ipv4Fields& fields,
   out.resize(at + kIpv4HeaderSize, 0);
   std::uint8_t* header = out.data() + at;
   header[0] = 0x45;  // version 4, five words
-  const auto total = static_cast<std::uint32_t>(
-      std::min<std::size_t>(kIpv4HeaderSize + payloadSize, 0xFFFF));
+  const auto total =
+      static_cast<std::uint32_t>(std::min<std::size_t>(kIpv4HeaderSize + payloadSize, 0xFFFF));
   PutBigEndian(header + 2, total, 2);
   header[8] = fields.ttl;
   header[9] = kProtocolIcmp;
@@ -59,7 +59,22 @@ void PutErrorWord(std::uint8_t* at, const IcmpErrorFields& error) {
   }
 }
 
+unsigned BigEndian16(const std::uint8_t* at) { return unsigned{at[0]} << 8 | at[1]; }
+
 }  // namespace
+
+void PresentIdentifier(std::span<std::uint8_t> message, const EchoIdentifier& identifier) {
+  constexpr std::size_t kIdentifierAt = 4;
+  if (message.size() < kIcmpHeaderSize) return;
+  std::uint8_t* word = message.data() + kIdentifierAt;
+  // The checksum follows the one word that changes (RFC 1624): ~(~C + ~old + new).
+  std::uint32_t sum = (~BigEndian16(message.data() + 2) & 0xFFFF) + (~BigEndian16(word) & 0xFFFF) +
+                      BigEndian16(identifier.data());
+  while (sum > 0xFFFF) sum = (sum & 0xFFFF) + (sum >> 16);
+  PutBigEndian(message.data() + 2, ~sum & 0xFFFF, 2);
+  word[0] = identifier[0];
+  word[1] = identifier[1];
+}
 
 std::vector<std::uint8_t> FrameIcmpMessage(const Ipv4Fields& header,
                                            std::span<const std::uint8_t> message) {

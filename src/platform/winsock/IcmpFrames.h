@@ -3,6 +3,7 @@
 // header's fields given apart. Pure functions; addresses are in network order.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -40,5 +41,13 @@ struct IcmpErrorFields {
 // our ICMP message that the error carried back.
 std::vector<std::uint8_t> FrameIcmpError(const IcmpErrorFields& error,
                                          std::span<const std::uint8_t> quotedMessage);
+
+// An echo identifier as its message stores it, byte for byte.
+using EchoIdentifier = std::array<std::uint8_t, 2>;
+
+// Puts `identifier` into an echo message (ours, or the one an error quotes)
+// and mends its checksum to match. A message cut too short to hold both is
+// left as it is.
+void PresentIdentifier(std::span<std::uint8_t> message, const EchoIdentifier& identifier);
 
 }  // namespace quorvel::winsock

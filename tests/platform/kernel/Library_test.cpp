@@ -1,5 +1,6 @@
 #include "platform/kernel/Library.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -45,6 +46,15 @@ TEST(LoadLibrary, MissingLibraryIsModuleNotFound) {
   EXPECT_EQ(LoadLibraryA("NO_SUCH_LIBRARY_4711.DLL"), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
   EXPECT_EQ(LoadLibraryA("/nonexistent/folder/libx.so"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+}
+
+TEST(LoadLibrary, ANameIsNeverLookedForOnTheSystemsPath) {
+  void* System = dlopen("libz.so", RTLD_NOW | RTLD_LOCAL);
+  if (System == nullptr) GTEST_SKIP() << "no libz.so on the system's library path";
+  dlclose(System);
+  SetLastError(ERROR_SUCCESS);
+  EXPECT_EQ(LoadLibraryA("Z.DLL"), nullptr) << "only the executable's folder is searched";
   EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
 }
 

@@ -1,8 +1,7 @@
 #include "platform/winsock/IcmpFrames.h"
 
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
@@ -59,7 +58,10 @@ TEST(FrameIcmpMessage, KeepsTheLengthFieldWithinSixteenBits) {
 }
 
 IcmpErrorFields Error(std::uint8_t type, std::uint8_t code, std::uint32_t info) {
-  return {type, code, info, {Address("192.0.2.2"), Address("192.0.2.1"), 64},
+  return {type,
+          code,
+          info,
+          {Address("192.0.2.2"), Address("192.0.2.1"), 64},
           {Address("192.0.2.1"), Address("198.51.100.2"), 1}};
 }
 
@@ -83,11 +85,11 @@ TEST(FrameIcmpError, CarriesTheTypeSpecificWordWhereEachTypeHasIt) {
     std::uint32_t info;
     Bytes word;
   };
-  for (const Case& c : {Case{3, 4, 1400, {0, 0, 0x05, 0x78}},  // next-hop MTU
-                        Case{3, 1, 0, {0, 0, 0, 0}},
-                        Case{5, 1, 0xC0000263, {0xC0, 0, 0x02, 0x63}},  // gateway
-                        Case{12, 0, 20, {20, 0, 0, 0}},                 // pointer
-                        Case{11, 1, 7, {0, 0, 0, 0}}}) {
+  for (const Case& c :
+       {Case{3, 4, 1400, {0, 0, 0x05, 0x78}},                                        // next-hop MTU
+        Case{3, 1, 0, {0, 0, 0, 0}}, Case{5, 1, 0xC0000263, {0xC0, 0, 0x02, 0x63}},  // gateway
+        Case{12, 0, 20, {20, 0, 0, 0}},                                              // pointer
+        Case{11, 1, 7, {0, 0, 0, 0}}}) {
     SCOPED_TRACE(int{c.type});
     const Bytes frame = FrameIcmpError(Error(c.type, c.code, c.info), Bytes(8, 0));
     EXPECT_EQ(frame[20], c.type);
@@ -103,6 +105,24 @@ TEST(FrameIcmpError, AnEmptyQuoteStillHasBothHeaders) {
   EXPECT_EQ(BigEndian16(frame, 2), 48u);
   EXPECT_EQ(BigEndian16(frame, 30), 20u);
   EXPECT_EQ(OnesSum(frame, 20, frame.size()), 0xFFFFu);
+}
+
+TEST(PresentIdentifier, ReplacesTheIdentifierAndKeepsTheChecksumValid) {
+  for (const EchoIdentifier identifier :
+       {EchoIdentifier{0x12, 0x34}, EchoIdentifier{0xFF, 0xFF}, EchoIdentifier{0, 0}}) {
+    Bytes message{0, 0, 0, 0, 0xAB, 0xCD, 0xA1, 0x0D, 'E', 'E', 'E'};
+    const std::uint32_t sum = OnesSum(message, 0, message.size());
+    message[2] = static_cast<std::uint8_t>(~sum >> 8);
+    message[3] = static_cast<std::uint8_t>(~sum);
+    PresentIdentifier(message, identifier);
+    EXPECT_EQ(message[4], identifier[0]);
+    EXPECT_EQ(message[5], identifier[1]);
+    EXPECT_EQ(OnesSum(message, 0, message.size()), 0xFFFFu);
+  }
+  Bytes cut{0, 0, 0, 0, 0xAB, 0xCD, 0xA1};
+  const Bytes before = cut;
+  PresentIdentifier(cut, {1, 2});
+  EXPECT_EQ(cut, before) << "too short to hold an identifier and a sequence number";
 }
 
 }  // namespace

@@ -1,15 +1,20 @@
 // The raw ICMP socket of a process without the right to raw sockets, served
 // by an ICMP datagram socket or, where the namespace's ping group range is
 // closed to the process, by the echo helper: both present what a raw socket
-// would read. Each case drops CAP_NET_RAW for its own process; for the
-// helper, root's start of it gives it the right back, as a file capability
-// does for an ordinary user.
+// would read. Each case withholds CAP_NET_RAW from its thread and sets the
+// group range, and gives both back when it ends; root's start of the helper
+// gives the helper the right, as a file capability does for an ordinary user.
 #include <arpa/inet.h>
+#include <linux/capability.h>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,8 +34,14 @@ class WithoutRawSockets : public WinSockStarted, public testing::WithParamInterf
  protected:
   void SetUp() override {
     ASSERT_TRUE(SetPingGroupRange(OpenRange()));
-    ASSERT_TRUE(DropRawSocketRight(!Helper()));
+    Withheld.emplace();
+    ASSERT_FALSE(RawSocketsAllowed());
     WinSockStarted::SetUp();
+  }
+  void TearDown() override {
+    WinSockStarted::TearDown();
+    Withheld.reset();
+    SetPingGroupRange(false);
   }
   virtual bool OpenRange() const { return !Helper(); }
   bool Helper() const { return GetParam() == StandIn::kEchoHelper; }
@@ -88,6 +99,7 @@ class WithoutRawSockets : public WinSockStarted, public testing::WithParamInterf
   }
 
   int error = 0;
+  std::optional<RawSocketsWithheld> Withheld;
 };
 
 TEST_P(WithoutRawSockets, ARawIcmpSocketIsItsStandInCallingItselfRaw) {
@@ -126,6 +138,23 @@ TEST_P(WithoutRawSockets, AReplyComesBehindTheHeaderARawSocketWouldRead) {
       << "identifier, sequence and payload as we sent them";
   EXPECT_EQ(from.sin_family, AF_INET_WS);
   EXPECT_EQ(Text(from), "127.0.0.1");
+}
+
+// A socket keeps the identifier it was first bound to; a later request that
+// carries another still sees the answers carry its own.
+TEST_P(WithoutRawSockets, ASocketsOwnIdentifierIsPresentedAsTheRequestHadIt) {
+  const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
+  Bytes request = Request();
+  Send(socket, "127.0.0.1", request);
+  TSockAddrIn from{};
+  ASSERT_EQ(Receive(socket, &from).size(), 20 + request.size()) << "error " << error;
+  request = IcmpMessage(8, 0, Bytes{0x56, 0x78, 0xA2, 0x0D, 'E', 'E', 'E', 'E'});
+  Send(socket, "127.0.0.1", request);
+  const Bytes frame = Receive(socket, &from);
+  ASSERT_EQ(frame.size(), 20 + request.size()) << "error " << error;
+  // The reply to our request, its checksum made for the identifier we sent.
+  EXPECT_EQ(Bytes(frame.begin() + 20, frame.end()),
+            IcmpMessage(0, 0, Bytes(request.begin() + 4, request.end())));
 }
 
 TEST_P(WithoutRawSockets, AFrameLargerThanTheBufferFillsItAndFailsWithMessageSize) {
@@ -262,10 +291,20 @@ class NoIcmpSockets : public WithoutRawSockets {
   bool OpenRange() const override { return false; }
 };
 
+// The helper is there, but with the right gone for good (in a child, so the
+// rest of the program keeps it) it may not open a raw socket either.
 TEST_P(NoIcmpSockets, ARawIcmpSocketIsRefusedWithAccessDenied) {
-  // The helper is there, but may not open a raw socket either.
-  EXPECT_EQ(ws.socket(AF_INET_WS, SOCK_RAW_WS, IPPROTO_ICMP_WS), INVALID_SOCKET);
-  EXPECT_EQ(ws.WSAGetLastError(), WSAEACCES);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const bool refused = prctl(PR_CAPBSET_DROP, CAP_NET_RAW, 0, 0, 0) == 0 &&
+                         ws.socket(AF_INET_WS, SOCK_RAW_WS, IPPROTO_ICMP_WS) == INVALID_SOCKET &&
+                         ws.WSAGetLastError() == WSAEACCES;
+    _exit(refused ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a socket, or another error";
 }
 
 std::string StandInName(const testing::TestParamInfo<StandIn>& test) {
@@ -280,7 +319,6 @@ INSTANTIATE_TEST_SUITE_P(Both, ErrorsWithoutRawSockets,
                          StandInName);
 INSTANTIATE_TEST_SUITE_P(Helper, ThroughTheEchoHelper, testing::Values(StandIn::kEchoHelper),
                          StandInName);
-// With the right gone for good, the helper started by root cannot regain it.
 INSTANTIATE_TEST_SUITE_P(Datagram, NoIcmpSockets, testing::Values(StandIn::kDatagramSocket),
                          StandInName);
 
