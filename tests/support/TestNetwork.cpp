@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <exception>
 #include <fstream>
 #include <stdexcept>
@@ -33,6 +34,14 @@ void RunCommand(const std::vector<std::string>& argv) {
   if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
     throw std::runtime_error("failed: " + text);
 }
+
+namespace {
+
+// Links are numbered across the whole program: a veth end left by an earlier
+// network goes with its namespace only after a while, so names never repeat.
+std::atomic<int> LinksMade{0};
+
+}  // namespace
 
 TestNetwork::TestNetwork() : prefix_("q" + std::to_string(getpid())) {}
 
@@ -64,7 +73,7 @@ std::string TestNetwork::AddNamespace(const std::string& name, bool forwards) {
 
 void TestNetwork::Link(const std::string& nsA, const std::string& addressA, const std::string& nsB,
                        const std::string& addressB) {
-  const std::string id = std::to_string(++links_);
+  const std::string id = std::to_string(++LinksMade);
   const struct {
     const std::string& ns;
     const std::string& address;

@@ -37,7 +37,6 @@ class TestNetwork {
 
   std::string prefix_;
   std::vector<std::string> namespaces_;
-  int links_ = 0;
 };
 
 // Runs a command without a shell; std::runtime_error names the command
