@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -16,15 +17,17 @@ Bytes Prefix(Bytes bytes, std::size_t size) {
   return bytes;
 }
 
-// An echo request of `size` bytes: type 8, code 0, identifier and sequence.
+// An echo request of `size` bytes: type 8, code 0, identifier and sequence,
+// as far as `size` reaches.
 Bytes Request(std::size_t size = 52, std::uint8_t type = 8, std::uint8_t code = 0) {
-  Bytes request(size, 'E');
+  Bytes request(std::max(size, kIcmpHeaderSize), 'E');
   request[0] = type;
   request[1] = code;
   request[4] = 0x12;
   request[5] = 0x34;
   request[6] = 0xA1;
   request[7] = 0x0D;
+  request.resize(size);
   return request;
 }
 
