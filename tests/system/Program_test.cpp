@@ -31,7 +31,7 @@ namespace {
 using THosts = std::vector<std::string>;
 
 // An attempt that the echo client reported: when, how, and under which cursor.
-struct TOutcome {
+struct TReported {
   qint64 At;
   TReplyStatusKind Status;
   TCursor Cursor;
@@ -108,7 +108,7 @@ struct ProgramTest : MainWindowTest {
   }
 
   QElapsedTimer Clock;
-  std::vector<TOutcome> Outcomes;
+  std::vector<TReported> Outcomes;
   int PingRequests = 0;
   int Ticks = 0;
 };
