@@ -11,6 +11,7 @@
 #include "app/Unit1.h"
 #include "platform/kernel/Privilege.h"
 #include "ui/Application.h"
+#include "ui/SessionEnd.h"
 
 int main(int Argc, char** Argv) {
   if (HelpRequested({Argv + 1, Argv + Argc})) {
@@ -27,6 +28,9 @@ int main(int Argc, char** Argv) {
           stderr);
     }
     TApplication App(Argc, Argv);
+    // A log-out, a shutdown or a closed terminal closes the window as the
+    // user would, so the hosts of this session are saved.
+    const TSessionEnd SessionEnd;
     // The user's data folder (the history of an installed program) is named
     // after the program, whatever its file is called.
     QCoreApplication::setApplicationName("quorvel");
