@@ -20,10 +20,10 @@ void RefusePlanted(const struct stat& Link, const std::string& Folder, const std
   if (stat(Folder.c_str(), &Status) != 0) return;
   const bool Shared = (Status.st_mode & S_ISVTX) != 0 && (Status.st_mode & S_IWOTH) != 0;
   if (Shared && Link.st_uid != geteuid() && Link.st_uid != Status.st_uid)
-    throw EPlantedLinkError(Format(
-        "Refused to write through %s: it is a symbolic link that another user put in the "
-        "shared folder %s",
-        {Name, Folder}));
+    throw EPlantedLinkError(
+        Format("Refused to write through %s: it is a symbolic link that another user put in the "
+               "shared folder %s",
+               {Name, Folder}));
 }
 
 // Appends the parts of Path to Resolved, a path without links (the empty text

@@ -41,8 +41,8 @@ void Handle(void (*Handler)(int)) {
 
 TSessionEnd::TSessionEnd() {
   if (pipe2(FWake, O_CLOEXEC | O_NONBLOCK) != 0)
-    throw Exception(Format("Cannot watch for the end of the session (pipe2: %s)",
-                           {std::strerror(errno)}));
+    throw Exception(
+        Format("Cannot watch for the end of the session (pipe2: %s)", {std::strerror(errno)}));
   GWakeFd = FWake[1];
   FNotifier = std::make_unique<QSocketNotifier>(FWake[0], QSocketNotifier::Read);
   QObject::connect(FNotifier.get(), &QSocketNotifier::activated, [this] { CloseMainForm(); });
@@ -61,5 +61,6 @@ void TSessionEnd::CloseMainForm() {
   // Every wake-up so far is answered by this one close.
   std::array<char, 64> Bytes;
   while (read(FWake[0], Bytes.data(), Bytes.size()) > 0) continue;
-  if (Application != nullptr && Application->MainForm() != nullptr) Application->MainForm()->close();
+  if (Application != nullptr && Application->MainForm() != nullptr)
+    Application->MainForm()->close();
 }

@@ -75,13 +75,15 @@ TEST_F(LinkGuardTest, ALinkAnotherUserPlantedIsRefusedForTheExportAndTheLogAndWr
   };
   EXPECT_EQ(Refusal([&] { SaveFileWhole(Shared + "/session.csv", "a,b\r\n"); }),
             Message(Shared + "/session.csv"));
-  EXPECT_EQ(Refusal([&] { TAttemptLog Log(Shared + "/run.jsonl"); }), Message(Shared + "/run.jsonl"));
+  EXPECT_EQ(Refusal([&] { TAttemptLog Log(Shared + "/run.jsonl"); }),
+            Message(Shared + "/run.jsonl"));
   // Also when a link of our own leads there.
   std::filesystem::create_symlink(Shared + "/session.csv", Folder.filePath("mine").toStdString());
   EXPECT_EQ(Refusal([&] { SaveFileWhole(Folder.filePath("mine").toStdString(), "x"); }),
             Message(Shared + "/session.csv"));
   EXPECT_EQ(Read(Victim), "victim's key\n");
-  EXPECT_EQ(QDir(QString::fromStdString(Shared)).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+  EXPECT_EQ(QDir(QString::fromStdString(Shared))
+                .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
             (QStringList{"run.jsonl", "session.csv"}));
 }
 

@@ -1077,7 +1077,8 @@ TEST_P(EchoUnderAStream, TheWindowIsServedEverySliceAndTheAnswerAfterItCounts) {
   EXPECT_GE(Reply.RoundTripMs, 1000u);
   auto Longest = std::chrono::steady_clock::duration::zero();
   auto Last = Start;
-  for (const auto Step : Window.Steps) Longest = std::max(Longest, Step - std::exchange(Last, Step));
+  for (const auto Step : Window.Steps)
+    Longest = std::max(Longest, Step - std::exchange(Last, Step));
   // 250 ms slices, and room for a loaded machine.
   EXPECT_LT(Longest, std::chrono::milliseconds(400));
 }

@@ -22,7 +22,8 @@ namespace {
 bool Catches(qint64 APid, int ASignal) {
   std::ifstream Status("/proc/" + std::to_string(APid) + "/status");
   for (std::string Line; std::getline(Status, Line);)
-    if (Line.starts_with("SigCgt:")) return (std::stoull(Line.substr(7), nullptr, 16) >> (ASignal - 1)) & 1;
+    if (Line.starts_with("SigCgt:"))
+      return (std::stoull(Line.substr(7), nullptr, 16) >> (ASignal - 1)) & 1;
   return false;
 }
 
