@@ -1,7 +1,9 @@
 #include "app/AttemptLog.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -122,4 +124,32 @@ TEST_F(AttemptLogTest, AKilledWriterLeavesEveryFinishedLineIntact) {
     ASSERT_EQ(Error.error, QJsonParseError::NoError) << "line " << Index + 1;
     EXPECT_EQ(Line.value("sequence").toInteger(), static_cast<qint64>((Index + 1) % 65536));
   }
+}
+
+TEST_F(AttemptLogTest, AFifoWithoutAReaderIsRefusedAtOnceAndAReaderThatGoesFailsALineOnly) {
+  ASSERT_EQ(mkfifo(FileName.c_str(), 0600), 0);
+  // An open that waits for a reader ends the test program rather than hanging it.
+  alarm(20);
+  try {
+    TAttemptLog Log(FileName);
+    FAIL() << "opened";
+  } catch (const EAttemptLogError& E) {
+    EXPECT_EQ(E.Message(), "Cannot write to the log file " + FileName +
+                               " (open: no program reads from the pipe)");
+  }
+  const int Reader = open(FileName.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(Reader, 0);
+  TAttemptLog Log(FileName);
+  Log.Append(Attempt(1), "h");
+  close(Reader);
+  try {
+    Log.Append(Attempt(2), "h");
+    FAIL() << "written";
+  } catch (const EAttemptLogError& E) {
+    EXPECT_EQ(E.Message(), "Cannot write to the log file " + FileName + " (write: Broken pipe)");
+  }
+  alarm(0);
+  sigset_t Pending;
+  sigpending(&Pending);
+  EXPECT_FALSE(sigismember(&Pending, SIGPIPE)) << "the signal was taken back";
 }

@@ -1,6 +1,7 @@
 #include "app/Unit1.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QAccessible>
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/HostFile.h"
 #include "app/HostStore.h"
 #include "app/MainWindowTest.h"
 #include "rtl/FileErrors.h"
@@ -473,7 +475,8 @@ TEST_F(HostHistoryTest, KnownHostKeepsItsPlaceAndALongListShrinksByOnePerPing) {
   for (const std::string& Host : File) Bytes += Host + "\n";
   Store(Bytes);
   StartRun();
-  // Loading applies no limit, drops no duplicate and trims nothing.
+  // Loading applies no limit below the most the settings allow, drops no
+  // duplicate and trims nothing.
   EXPECT_EQ(Hosts(), File);
   ASSERT_EQ(Form1->speMaxHosts->Value(), 10);
   Form1->RememberHost("HOST5");
@@ -532,6 +535,29 @@ TEST_F(HostHistoryTest, TheLargestHistoryTheWindowCanHoldIsSavedAndReadBack) {
   StartRun();
   EXPECT_EQ(Hosts(), Written);
   EXPECT_TRUE(Boxes.empty());
+}
+
+// The memory the start takes is bounded by the hosts the settings can
+// remember, not by the file; the time is a benchmark's figure.
+TEST_F(HostHistoryTest, AHistoryOfMillionsOfLinesGivesTheHostsTheSettingsAllowAndIsSaved) {
+  EndRun();
+  {
+    std::ofstream File(FileName, std::ios::binary);
+    for (int Line = 0; Line < 3'000'000; ++Line) File << "h" << Line << '\n';
+  }
+  rusage Before{};
+  getrusage(RUSAGE_SELF, &Before);
+  StartRun();
+  rusage After{};
+  getrusage(RUSAGE_SELF, &After);
+  EXPECT_LT(After.ru_maxrss - Before.ru_maxrss, 64 * 1024) << "kilobytes";
+  THosts Held;
+  for (int Line = 0; Line < Form1->speMaxHosts->MaxValue(); ++Line)
+    Held.push_back("h" + std::to_string(Line));
+  EXPECT_EQ(Hosts(), Held);
+  EndRun();
+  EXPECT_TRUE(Boxes.empty());
+  EXPECT_EQ(Stored(), FormatHostFile(Held));
 }
 
 TEST_F(HostHistoryTest, FailedSaveShowsTheMessageWithTheFullPath) {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <random>
 #include <thread>
+#include <utility>
 
 #include "net/IdAntiFreezeBase.h"
 #include "net/IdException.h"
@@ -18,6 +19,7 @@
 #include "platform/kernel/Library.h"
 #include "platform/kernel/Process.h"
 #include "support/DnsResponder.h"
+#include "support/EchoHelperProcess.h"
 #include "support/IcmpPeer.h"
 #include "support/TestNetwork.h"
 
@@ -871,7 +873,7 @@ TEST_F(EchoPeerNetwork, ADatagramShorterThanItsHeaderPlus8Raises) {
 
 namespace {
 
-enum class TSocketKind { Raw, Datagram };
+enum class TSocketKind { Raw, Datagram, Helper };
 enum class TFinalAnswer { Echo, UnreachableQuotingOptions, None };
 
 // Everything that others may send us while a ping waits, none of it ours:
@@ -932,17 +934,18 @@ class EchoUnderTraffic : public EchoNetwork, public testing::WithParamInterface<
   void SetUp() override {
     if (!RawSocketsAllowed()) GTEST_SKIP() << "the noise comes from a raw socket";
     EchoNetwork::SetUp();
-    if (GetParam() == TSocketKind::Datagram) {
-      ASSERT_TRUE(SetPingGroupRange(true));
+    // The echo helper serves a thread that may open neither kind of socket.
+    if (GetParam() != TSocketKind::Raw) {
+      ASSERT_TRUE(SetPingGroupRange(GetParam() == TSocketKind::Datagram));
     }
   }
   void TearDown() override {
-    if (GetParam() == TSocketKind::Datagram) SetPingGroupRange(false);
+    if (GetParam() != TSocketKind::Raw) SetPingGroupRange(false);
     EchoNetwork::TearDown();
   }
   TReplyStatus PingThroughTheSocketKind(const std::string& AHost, std::int32_t ATimeOut) {
     std::optional<RawSocketsWithheld> Withheld;
-    if (GetParam() == TSocketKind::Datagram) {
+    if (GetParam() != TSocketKind::Raw) {
       Withheld.emplace();
       EXPECT_FALSE(RawSocketsAllowed()) << "the ping would go through a raw socket";
     }
@@ -1027,8 +1030,60 @@ TEST_P(EchoUnderTraffic, TheLateAnswerOfAFailedPingIsNotTheRetrysAnswer) {
   EXPECT_EQ(Reply.SequenceNumber, 3489);
 }
 
+namespace {
+
+std::string SocketKindName(const testing::TestParamInfo<TSocketKind>& AInfo) {
+  constexpr std::array<const char*, 3> Names{"RawSocket", "DatagramSocket", "EchoHelper"};
+  return Names[static_cast<std::size_t>(AInfo.param)];
+}
+
+// Stands for the window: notes when each processing step runs.
+class TStampingAntiFreeze : public TIdAntiFreezeBase {
+ public:
+  using TIdAntiFreezeBase::TIdAntiFreezeBase;
+  void PumpMessages() override { Steps.push_back(std::chrono::steady_clock::now()); }
+  std::vector<std::chrono::steady_clock::time_point> Steps;
+};
+
+using EchoUnderAStream = EchoUnderTraffic;
+
+}  // namespace
+
 INSTANTIATE_TEST_SUITE_P(SocketKinds, EchoUnderTraffic,
-                         testing::Values(TSocketKind::Raw, TSocketKind::Datagram),
-                         [](const testing::TestParamInfo<TSocketKind>& AInfo) {
-                           return AInfo.param == TSocketKind::Raw ? "RawSocket" : "DatagramSocket";
-                         });
+                         testing::Values(TSocketKind::Raw, TSocketKind::Datagram), SocketKindName);
+
+// A hundred replies a second that carry our identifier and sequence but
+// another time stamp: the kernel and the echo helper pass them on, the client
+// finds each foreign, and no slice of the wait ends idle. The window must
+// still be served every slice length, and the answer after them count.
+TEST_P(EchoUnderAStream, TheWindowIsServedEverySliceAndTheAnswerAfterItCounts) {
+  if (GetParam() == TSocketKind::Helper && !quorvel::test::EchoHelperAllowed())
+    GTEST_SKIP() << "the echo helper may not open a raw socket here";
+  auto Answers = Peer([](std::span<const std::uint8_t> ARequest) {
+    Bytes Stale = EchoReply(ARequest);
+    Stale[8] ^= 0xFF;
+    Stale = IcmpMessage(0, 0, std::span(Stale).subspan(4));
+    std::vector<PeerAnswer> Out(100, {Stale, 10});
+    Out.push_back({EchoReply(ARequest), 10});
+    return Out;
+  });
+  TStampingAntiFreeze Window(nullptr);
+  const auto Start = std::chrono::steady_clock::now();
+  const TReplyStatus Reply = PingThroughTheSocketKind("198.51.100.2", 5000);
+  Window.Steps.push_back(std::chrono::steady_clock::now());
+  EXPECT_EQ(Answers->AnswersSent(), 101);
+  EXPECT_EQ(Reply.Status, rsEcho);
+  EXPECT_EQ(Reply.SequenceNumber, 3489);
+  EXPECT_GE(Reply.RoundTripMs, 1000u);
+  auto Longest = std::chrono::steady_clock::duration::zero();
+  auto Last = Start;
+  for (const auto Step : Window.Steps)
+    Longest = std::max(Longest, Step - std::exchange(Last, Step));
+  // 250 ms slices, and room for a loaded machine.
+  EXPECT_LT(Longest, std::chrono::milliseconds(400));
+}
+
+INSTANTIATE_TEST_SUITE_P(SocketKinds, EchoUnderAStream,
+                         testing::Values(TSocketKind::Raw, TSocketKind::Datagram,
+                                         TSocketKind::Helper),
+                         SocketKindName);
