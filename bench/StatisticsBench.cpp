@@ -95,7 +95,7 @@ void BM_StatisticsPageRepaintAtAMillion(benchmark::State& State) {
   const auto Record = [&] {
     const TAttempt Attempt = Attempts.Next();
     Monitor->RecordEcho("192.0.2.1", Attempt.Outcome == TOutcome::Reply ? Reply : TimeOut,
-                 Attempt.RoundTripUs);
+                        Attempt.RoundTripUs);
   };
   for (int Count = 0; Count < Million; ++Count) Record();
   QApplication::processEvents();

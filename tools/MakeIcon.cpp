@@ -23,7 +23,8 @@ bool RenderPng(QSvgRenderer& Renderer, int Size, const QString& Folder) {
   Renderer.render(&Painter);
   Painter.end();
   const QString SizeFolder = QStringLiteral("%1/%2x%2").arg(Folder).arg(Size);
-  return QDir().mkpath(SizeFolder) && Image.save(SizeFolder + QStringLiteral("/quorvel.png"), "PNG");
+  return QDir().mkpath(SizeFolder) &&
+         Image.save(SizeFolder + QStringLiteral("/quorvel.png"), "PNG");
 }
 
 }  // namespace

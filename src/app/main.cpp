@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "outputs/AttemptLog.h"
 #include "app/cli/CommandLine.h"
 #include "app/pages/StatisticsPage.h"
 #include "app/window/Unit1.h"
 #include "app/window/WindowMonitor.h"
+#include "outputs/AttemptLog.h"
 #include "platform/kernel/Library.h"
 #include "platform/kernel/Privilege.h"
 #include "ui/Application.h"

@@ -43,8 +43,14 @@ void TMonitor::RecordEcho(const std::string& AHost, const TReplyStatus& AStatus,
                           std::uint64_t ARoundTripUs) {
   TWallTime Sent = WallClockNow();
   Sent.UnixUs -= static_cast<std::int64_t>(ARoundTripUs);
-  Record(AHost, TAttempt{Sent, AStatus.FromAddress, OutcomeOf(AStatus.Status), AStatus.ByteCount,
-                         AStatus.MessageType, AStatus.SequenceNumber, AStatus.Ttl, ARoundTripUs,
+  Record(AHost, TAttempt{Sent,
+                         AStatus.FromAddress,
+                         OutcomeOf(AStatus.Status),
+                         AStatus.ByteCount,
+                         AStatus.MessageType,
+                         AStatus.SequenceNumber,
+                         AStatus.Ttl,
+                         ARoundTripUs,
                          {}});
 }
 
@@ -55,9 +61,9 @@ void TMonitor::RecordUnresolved(const std::string& AHost, const std::string& AMe
 void TMonitor::Record(const std::string& AHost, const TAttempt& AAttempt) {
   auto Found = FEntries.find(AHost);
   if (Found == FEntries.end())
-    Found = FEntries
-                .emplace(AHost, TEntry{TPingSession(AAttempt.Sent), FNextNumber++, FSpool.End()})
-                .first;
+    Found =
+        FEntries.emplace(AHost, TEntry{TPingSession(AAttempt.Sent), FNextNumber++, FSpool.End()})
+            .first;
   TEntry& Entry = Found->second;
   const TPingSession::TChanges Changes = Entry.Session.Record(AHost, AAttempt);
   Keep(Entry, AAttempt);
@@ -65,7 +71,8 @@ void TMonitor::Record(const std::string& AHost, const TAttempt& AAttempt) {
   Publish([&](TMonitorSubscriber& ASubscriber) { ASubscriber.AttemptRecorded(S, AAttempt); });
   if (Changes.OutageEnded) {
     // The outage ended with the last loss before this reply.
-    Publish([&](TMonitorSubscriber& ASubscriber) { ASubscriber.OutageEnded(S, S.Outages().back()); });
+    Publish(
+        [&](TMonitorSubscriber& ASubscriber) { ASubscriber.OutageEnded(S, S.Outages().back()); });
   }
   if (Changes.OutageStarted)
     Publish(

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "outputs/LinkGuard.h"
 #include "outputs/AttemptFormat.h"
+#include "outputs/LinkGuard.h"
 
 namespace {
 

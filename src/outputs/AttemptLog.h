@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "monitor/Monitor.h"
 #include "outputs/FileHandle.h"
 #include "rtl/SysUtils.h"
-#include "monitor/Monitor.h"
 
 // A line that could not be written; the message names the file, the call and
 // the system's reason.

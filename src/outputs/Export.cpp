@@ -16,8 +16,9 @@ void SaveExport(const std::string& AFileName, const TMonitor& AMonitor,
                 const TPingSession& ASession) {
   SaveFileWhole(AFileName, ExportText(AMonitor, ASession, ExportFormatFor(AFileName)));
   if (const std::uint64_t Missing = AMonitor.Unkept(ASession); Missing > 0)
-    throw EExportError(Format("The export holds %s of the session's %s attempts: the others could "
-                              "not be kept on disk",
-                              {std::to_string(ASession.AttemptCount() - Missing),
-                               std::to_string(ASession.AttemptCount())}));
+    throw EExportError(
+        Format("The export holds %s of the session's %s attempts: the others could "
+               "not be kept on disk",
+               {std::to_string(ASession.AttemptCount() - Missing),
+                std::to_string(ASession.AttemptCount())}));
 }

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "app/window/MainWindowTest.h"
 #include "app/pages/StatisticsPage.h"
+#include "app/window/MainWindowTest.h"
 #include "app/window/WindowMonitor.h"
 #include "support/DnsResponder.h"
 #include "support/RawSockets.h"

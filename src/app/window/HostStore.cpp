@@ -13,9 +13,9 @@
 #include <cerrno>
 #include <optional>
 
+#include "app/window/HostFile.h"
 #include "outputs/AtomicFile.h"
 #include "outputs/FileHandle.h"
-#include "app/window/HostFile.h"
 #include "platform/kernel/Library.h"
 #include "rtl/FileErrors.h"
 

@@ -8,10 +8,10 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "app/window/HostStore.h"
 #include "app/pages/StatisticsPage.h"
-#include "app/window/WindowMonitor.h"
+#include "app/window/HostStore.h"
 #include "app/window/Unit1.h"
+#include "app/window/WindowMonitor.h"
 #include "ui/Application.h"
 
 namespace {
