@@ -14,7 +14,7 @@ namespace {
 
 // Appends are written once this many bytes are pending, and reads go in
 // blocks of this size.
-constexpr std::size_t BlockSize = 64 * 1024;
+constexpr std::size_t BlockSize = std::size_t{64} * 1024;
 
 // A record: its length after this field, the session's number, the attempt's
 // numbers, then its two texts, each after its length. Native byte order: the

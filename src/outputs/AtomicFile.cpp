@@ -1,11 +1,11 @@
 #include "outputs/AtomicFile.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 #include "outputs/FileHandle.h"
 #include "outputs/LinkGuard.h"

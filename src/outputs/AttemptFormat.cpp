@@ -59,7 +59,7 @@ TCivilDate CivilFromDays(std::int64_t ADays) {
 std::int64_t FloorDiv(std::int64_t A, std::int64_t B) { return A / B - (A % B < 0 ? 1 : 0); }
 
 std::string CsvField(std::string_view AText) {
-  const std::string Text = Utf8Text(AText);
+  std::string Text = Utf8Text(AText);
   if (Text.find_first_of(",\"\r\n") == std::string::npos) return Text;
   std::string Quoted = "\"";
   for (const char Char : Text) {

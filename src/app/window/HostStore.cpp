@@ -34,7 +34,7 @@ std::optional<std::string> ReadFileStart(const std::string& FileName, std::size_
     return std::nullopt;
   // The size the file claims is not trusted, it may grow while it is read.
   std::string Bytes;
-  std::array<char, 64 * 1024> Chunk;
+  std::array<char, std::size_t{64} * 1024> Chunk;
   while (Bytes.size() < Limit) {
     const std::size_t Wanted = std::min(Chunk.size(), Limit - Bytes.size());
     const ssize_t Got = read(File.Descriptor(), Chunk.data(), Wanted);

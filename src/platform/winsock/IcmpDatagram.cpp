@@ -1,7 +1,7 @@
 #include "platform/winsock/IcmpDatagram.h"
 
 // clang-format off
-#include <time.h>  // before the error queue header, which uses timespec
+#include <ctime>  // before the error queue header, which uses timespec
 #include <linux/errqueue.h>
 // clang-format on
 #include <netinet/in.h>
