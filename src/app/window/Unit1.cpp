@@ -536,6 +536,7 @@ void TForm1::LoadHosts() {
 void TForm1::SaveHosts() {
   if (FHostFileUnread) return;
   std::vector<std::string> Hosts;
+  Hosts.reserve(static_cast<std::size_t>(cbHost->Items().Count()));
   for (int Index = 0; Index < cbHost->Items().Count(); ++Index)
     Hosts.push_back(cbHost->Items()[Index]);
   SaveHostFile(HostFileName(), Hosts, HostFileLimit());
