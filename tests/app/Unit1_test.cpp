@@ -349,8 +349,7 @@ TEST_F(MainWindowTest, KeyboardAndScreenReaderWorkTheToggleAndTheHostBoxAndHearT
                                                      {Form1->speRepeat, "Time to repeat"},
                                                      {Form1->speMaxLine, "Lines remember"},
                                                      {Form1->speMaxHosts, "Hosts remember"}};
-  for (const auto& [Field, Name] : Fields)
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(Field)->text(QAccessible::Name), Name);
+  for (const auto& [Field, Name] : Fields) EXPECT_EQ(Field->accessibleName(), Name);
 }
 
 TEST_F(MainWindowTest, AboutPageShowsThePictureCentredAndTheLinks) {
