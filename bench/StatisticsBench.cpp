@@ -61,6 +61,8 @@ void BM_StatisticsPageRepaintAtAMillion(benchmark::State& State) {
   char* Argv[2] = {Program, nullptr};
   const auto App = std::make_unique<TApplication>(Argc, Argv);
   App->CreateForm(Form1);
+  // The page shows the session of the host in the box.
+  Form1->cbHost->SetText("192.0.2.1");
   auto* const Page = new TStatisticsPage(Form1);
   Form1->Show();
   Form1->PageControl1->SetActivePage(Page->TabSheet5);

@@ -13,13 +13,34 @@ packages=(
   xvfb xauth
   qt6-svg-dev desktop-file-utils dpkg-dev libcap2-bin
   xdotool xclip
+  locales
 )
+
+# The whole-program tests run once more under this locale, whose decimal
+# separator is a comma.
+test_locale=de_DE.UTF-8
+
+# Generates the test locale when the system does not have it yet.
+generate_locale() {
+  locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8' && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing locale $test_locale; run as root:  locale-gen $test_locale" >&2
+    exit 1
+  fi
+  echo "Generating the locale $test_locale"
+  sed -i "s/^# *\($test_locale UTF-8\)$/\1/" /etc/locale.gen
+  grep -qx "$test_locale UTF-8" /etc/locale.gen || echo "$test_locale UTF-8" >>/etc/locale.gen
+  locale-gen >/dev/null
+}
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  generate_locale
+  exit 0
+fi
 
 command="apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
 if [ "$(id -u)" -ne 0 ]; then
@@ -31,3 +52,4 @@ echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update
 apt-get install -y --no-install-recommends "${missing[@]}"
+generate_locale

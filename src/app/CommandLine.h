@@ -1,5 +1,5 @@
-// The program's command line: `quorvel [--log FILE] [HOST]` and `--help`.
-// Parsed from the arguments that remain once the toolkit has taken its own.
+// The program's command line: `quorvel [--log FILE] [HOST]`, `--help` and
+// `--version`. Parsed before the toolkit starts, past the toolkit's own options.
 #pragma once
 
 #include <optional>
@@ -22,9 +22,13 @@ struct TCommandLine {
 
 // Whether the arguments ask for the help text: "--help" or "-h" before any "--".
 bool HelpRequested(const std::vector<std::string>& AArguments);
+// Whether they ask for the version: "--version" before any "--".
+bool VersionRequested(const std::vector<std::string>& AArguments);
 
 // The arguments after the program's name: "--log FILE" or "--log=FILE" once,
-// at most one host, and "--" before a host that starts with "-". Raises
+// at most one host, and "--" before a host that starts with "-". The
+// toolkit's own options ("-platform NAME", "-style=NAME", "-reverse", ...,
+// with one dash or two) are passed over, with their values. Raises
 // ECommandLineError for anything else.
 TCommandLine ParseCommandLine(const std::vector<std::string>& AArguments);
 

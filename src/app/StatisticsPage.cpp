@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -43,12 +44,14 @@ std::string MsText(double AMicroseconds) {
   return std::to_string(Us / 1000) + DecimalSeparator() + Decimals + " ms";
 }
 
+// Two decimals, as integers: the C library's own formatting of a fraction
+// follows the process's locale, whatever separator the page chose.
 std::string PercentText(double APercent) {
-  char Text[32];
-  std::snprintf(Text, sizeof Text, "%.2f", APercent);
-  std::string Result = Text;
-  Result.replace(Result.find('.'), 1, DecimalSeparator());
-  return Result + " %";
+  const auto Hundredths =
+      static_cast<unsigned long long>(std::llround(std::clamp(APercent, 0.0, 100.0) * 100));
+  char Decimals[4];
+  std::snprintf(Decimals, sizeof Decimals, "%02llu", Hundredths % 100);
+  return std::to_string(Hundredths / 100) + DecimalSeparator() + Decimals + " %";
 }
 
 // Under a minute in seconds with one decimal, "4.0 s"; longer as "1:02:03".
@@ -101,7 +104,7 @@ void SetOutageRow(TListItem ARow, const TOutage& AOutage) {
 }  // namespace
 
 TStatisticsPage::TStatisticsPage(TForm1* AForm)
-    : TComponent(AForm), FForm(AForm), FSession(WallClockNow()) {
+    : TComponent(AForm), FForm(AForm), FNone(WallClockNow()) {
   SetName("StatisticsPage");
   TabSheet5 = new TTabSheet(this, AForm->PageControl1);
   TabSheet5->SetCaption("Statistics");
@@ -115,11 +118,16 @@ TStatisticsPage::TStatisticsPage(TForm1* AForm)
     // The host as the ping used it; the box may have changed while it waited.
     Record(FForm->IdIcmpClient->Host(), AStatus, FForm->IdIcmpClient->RoundTripUs());
   };
+  AForm->IdIcmpClient->OnUnresolved = [this](TComponent*, const std::string& AMessage) {
+    RecordUnresolved(FForm->IdIcmpClient->Host(), AMessage);
+  };
   const TNotifyEvent Clear = AForm->BitBtnClearData->OnClick;
   AForm->BitBtnClearData->OnClick = [this, Clear](TComponent* Sender) {
     Clear(Sender);
-    StartSession(WallClockNow());
+    ClearSessions(WallClockNow());
   };
+  QObject::connect(AForm->cbHost, &QComboBox::currentTextChanged, TabSheet5,
+                   [this] { ScheduleRefresh(); });
   BitBtnExport->OnClick = [this](TComponent* Sender) { BitBtnExportClick(Sender); };
   QObject::connect(AForm->PageControl1, &QTabWidget::currentChanged, TabSheet5, [this] {
     if (Shown()) Refresh();
@@ -199,27 +207,51 @@ void TStatisticsPage::Record(const std::string& AHost, const TReplyStatus& ARepl
                              std::uint64_t ARoundTripUs) {
   TWallTime Sent = WallClockNow();
   Sent.UnixUs -= static_cast<std::int64_t>(ARoundTripUs);
-  const TAttempt Attempt{Sent,
+  Record(AHost, TAttempt{Sent,
                          AReplyStatus.FromAddress,
                          OutcomeOf(AReplyStatus.Status),
                          AReplyStatus.ByteCount,
                          AReplyStatus.MessageType,
                          AReplyStatus.SequenceNumber,
                          AReplyStatus.Ttl,
-                         ARoundTripUs};
-  if (!FSession.Accepts(AHost)) StartSession(Sent);
-  FSession.Record(AHost, Attempt);
-  CallEvent(OnAttempt, Attempt, AHost);
+                         ARoundTripUs,
+                         {}});
+}
+
+void TStatisticsPage::RecordUnresolved(const std::string& AHost, const std::string& AMessage) {
+  Record(AHost, TAttempt{WallClockNow(), {}, TOutcome::Unresolved, 0, 0, 0, 0, 0, AMessage});
+}
+
+void TStatisticsPage::Record(const std::string& AHost, const TAttempt& AAttempt) {
+  FSessions.try_emplace(AHost, AAttempt.Sent).first->second.Record(AHost, AAttempt);
+  CallEvent(OnAttempt, AAttempt, AHost);
   ScheduleRefresh();
 }
 
-void TStatisticsPage::StartSession(TWallTime AStart) {
-  FSession = TPingSession(AStart);
+const TPingSession& TStatisticsPage::Session() const {
+  const auto Found = FSessions.find(FForm->cbHost->Text());
+  return Found == FSessions.end() ? FNone : Found->second;
+}
+
+void TStatisticsPage::ClearSessions(TWallTime AStart) {
+  FSessions.clear();
+  FNone = TPingSession(AStart);
+  FShownHost.clear();
   ListViewOutages->Items()->Clear();
   ListViewTtl->Items()->Clear();
   FShownOutages = 0;
   FShownTtlChanges = 0;
   ScheduleRefresh();
+}
+
+void TStatisticsPage::FollowHost() {
+  const std::string Host = FForm->cbHost->Text();
+  if (Host == FShownHost) return;
+  FShownHost = Host;
+  ListViewOutages->Items()->Clear();
+  ListViewTtl->Items()->Clear();
+  FShownOutages = 0;
+  FShownTtlChanges = 0;
 }
 
 bool TStatisticsPage::Shown() const { return FForm->PageControl1->ActivePage() == TabSheet5; }
@@ -235,9 +267,10 @@ void TStatisticsPage::ScheduleRefresh() {
 }
 
 void TStatisticsPage::Refresh() {
-  const TPingSession& S = FSession;
+  FollowHost();
+  const TPingSession& S = Session();
   lbSession->SetCaption("Session since " + TimeText(S.Start()) +
-                        (S.Host().empty() ? std::string() : ", host " + S.Host()));
+                        (FShownHost.empty() ? std::string() : ", host " + FShownHost));
   ShowValue(lbSent, std::to_string(S.Sent()));
   ShowValue(lbReceived, std::to_string(S.Received()));
   ShowValue(lbLost, std::to_string(S.Lost()));
@@ -260,7 +293,7 @@ void TStatisticsPage::Refresh() {
 
 void TStatisticsPage::RefreshOutages() {
   // The newest outage may have grown since it was shown; later ones go on top.
-  const std::vector<TOutage>& Outages = FSession.Outages();
+  const std::vector<TOutage>& Outages = Session().Outages();
   TListItems* const Rows = ListViewOutages->Items();
   if (FShownOutages > 0) SetOutageRow(Rows->Item(0), Outages[FShownOutages - 1]);
   for (; FShownOutages < Outages.size(); ++FShownOutages)
@@ -268,7 +301,7 @@ void TStatisticsPage::RefreshOutages() {
 }
 
 void TStatisticsPage::RefreshTtlChanges() {
-  const std::vector<TTtlChange>& Changes = FSession.TtlChanges();
+  const std::vector<TTtlChange>& Changes = Session().TtlChanges();
   for (; FShownTtlChanges < Changes.size(); ++FShownTtlChanges) {
     TListItem Row = ListViewTtl->Items()->Insert(0);
     Row.SetCaption(TimeText(Changes[FShownTtlChanges].At));
@@ -281,5 +314,5 @@ void TStatisticsPage::BitBtnExportClick(TComponent*) {
       PromptSaveFile(FForm, {"Export the session", "quorvel-session.csv",
                              "CSV (*.csv);;JSON Lines (*.jsonl);;All files (*)"});
   if (!FileName) return;
-  SaveFileWhole(*FileName, ExportText(FSession, ExportFormatFor(*FileName)));
+  SaveFileWhole(*FileName, ExportText(Session(), ExportFormatFor(*FileName)));
 }

@@ -1,11 +1,14 @@
-// The "Statistics" page, added after the window's designed pages: the current
-// session's counts, loss, round trips to the microsecond and their spread,
-// the outages and the TTL changes, and the export of its attempts to a file.
-// It follows the window's echo client and its Clear Data button without
-// changing what they do, and lives as long as the window.
+// The "Statistics" page, added after the window's designed pages: for the
+// host in the host box, its session's counts, loss, round trips to the
+// microsecond and their spread, the outages and the TTL changes, and the
+// export of its attempts to a file. Every host text pinged has a session of
+// its own until Clear Data ends them all. It follows the window's echo client
+// and its Clear Data button without changing what they do, and lives as long
+// as the window.
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 
 #include "app/Unit1.h"
@@ -33,7 +36,9 @@ class TStatisticsPage : public TComponent {
   TListView* ListViewOutages;
   TListView* ListViewTtl;
 
-  const TPingSession& Session() const { return FSession; }
+  // The session of the host text in the host box; an empty one when that
+  // host has not been pinged since the data were last cleared.
+  const TPingSession& Session() const;
 
   // Called with every attempt once the session has it; an exception it
   // raises is shown and the attempt stays recorded.
@@ -47,6 +52,9 @@ class TStatisticsPage : public TComponent {
   // client hands every attempt here as it reports it.
   void Record(const std::string& AHost, const TReplyStatus& AReplyStatus,
               std::uint64_t ARoundTripUs);
+  // Takes an attempt to AHost whose name did not resolve, with the message
+  // shown for it; it is in the record and the log but was not sent.
+  void RecordUnresolved(const std::string& AHost, const std::string& AMessage);
 
   void BitBtnExportClick(TComponent* Sender);
 
@@ -54,15 +62,22 @@ class TStatisticsPage : public TComponent {
   void CreateFigures();
   void CreateLists();
   TFigure NewFigure(const std::string& ACaption, const std::string& AName, int ALeft, int ATop);
-  void StartSession(TWallTime AStart);
+  void Record(const std::string& AHost, const TAttempt& AAttempt);
+  void ClearSessions(TWallTime AStart);
+  // Empties the lists when the host in the box is not the one they show.
+  void FollowHost();
   void ScheduleRefresh();
   bool Shown() const;
   void RefreshOutages();
   void RefreshTtlChanges();
 
   TForm1* FForm;
-  TPingSession FSession;
-  // The rows that the lists show of the session's outages and TTL changes.
+  // By host text, byte for byte; FNone stands for a host without attempts.
+  std::map<std::string, TPingSession> FSessions;
+  TPingSession FNone;
+  // The host whose session the lists show, and the rows they show of its
+  // outages and TTL changes.
+  std::string FShownHost;
   std::size_t FShownOutages = 0;
   std::size_t FShownTtlChanges = 0;
   bool FRefreshPending = false;

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QLocale>
 #include <QScopedValueRollback>
 
@@ -34,6 +36,28 @@ void AddColumns(TListView* ListView, std::initializer_list<TColumnDesign> Column
 
 // The reply log's column of trip times; column 0 holds the captions.
 constexpr int TripTimeColumn = 4;
+
+// Enter in an edit field clicks a button, once, while the button can be
+// clicked. Taken before the field sees it: a field inside a drop-down box
+// passes an Enter back to the box, which hands it to the field again.
+class TEnterClicks : public QObject {
+ public:
+  TEnterClicks(QWidget* AField, QAbstractButton* AButton) : QObject(AField), FButton(AButton) {
+    AField->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* AEvent) override {
+    if (AEvent->type() != QEvent::KeyPress) return false;
+    const int Key = static_cast<QKeyEvent*>(AEvent)->key();
+    if (Key != Qt::Key_Return && Key != Qt::Key_Enter) return false;
+    if (FButton->isEnabled()) FButton->click();
+    return true;
+  }
+
+ private:
+  QAbstractButton* FButton;
+};
 
 void SetReportStyle(TListView* ListView) {
   ListView->SetAlign(alClient);
@@ -148,6 +172,20 @@ void TForm1::CreateTopPanel() {
   spbRepPing->SetGroupIndex(2);
   spbRepPing->SetAllowAllUp(true);
   spbRepPing->SetBounds(456, 35, 113, 25);
+  // The toggle takes no focus; the keyboard reaches it by its shortcut.
+  spbRepPing->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  spbRepPing->setToolTip(QStringLiteral("Starts or ends the repeated ping (%1)")
+                             .arg(spbRepPing->shortcut().toString(QKeySequence::NativeText)));
+  for (const auto& [Label, Field] :
+       {std::pair<TLabel*, QWidget*>{Label1, cbHost}, {Label2, speTimeout}, {Label3, speRepeat}})
+    NameAfter(Label, Field);
+}
+
+void TForm1::NameAfter(TLabel* ALabel, QWidget* AField) {
+  ALabel->setBuddy(AField);
+  QString Name = ALabel->text().trimmed();
+  if (Name.endsWith(u':')) Name.chop(1);
+  AField->setAccessibleName(Name);
 }
 
 void TForm1::CreateBottom() {
@@ -267,6 +305,8 @@ void TForm1::CreateSettingsPage() {
   GroupBox3 = NewGroupBox(" Hosts and Ping  ", 374, 2);
   Label15 = NewLabel(GroupBox3, "Hosts remember:", 36, 48, 101, 13, Bold, taCenter);
   speMaxHosts = NewSpinEdit(GroupBox3, 35, 65, 102, 5, 100, 10, 0);
+  NameAfter(Label5, speMaxLine);
+  NameAfter(Label15, speMaxHosts);
 }
 
 void TForm1::CreateAboutPage() {
@@ -320,6 +360,7 @@ void TForm1::BindEvents() {
   OnCreate = [this](TComponent* Sender) { FormCreate(Sender); };
   OnDestroy = [this](TComponent* Sender) { FormDestroy(Sender); };
   BitBtnPing->OnClick = [this](TComponent* Sender) { BitBtnPingClick(Sender); };
+  new TEnterClicks(cbHost->lineEdit(), BitBtnPing);
   spbRepPing->OnClick = [this](TComponent* Sender) { spbRepPingClick(Sender); };
   Timer1->OnTimer = [this](TComponent* Sender) { Timer1Timer(Sender); };
   IdIcmpClient->OnReply = [this](TComponent* ASender, const TReplyStatus& AReplyStatus) {
@@ -363,11 +404,17 @@ void TForm1::BitBtnPingClick(TComponent*) {
 void TForm1::spbRepPingClick(TComponent*) {
   const bool Repeating = spbRepPing->Down();
   spbRepPing->SetCaption(Repeating ? "End repeat Ping" : "Start repeat Ping");
-  // The interval box is read as typed, so a shorter interval gives faster
-  // ticks; one that reads 0 or less would never tick and gets the box's minimum.
-  const int Interval = speRepeat->Value();
-  Timer1->SetInterval(static_cast<unsigned>(Interval > 0 ? Interval : speRepeat->MinValue()));
-  Timer1->SetEnabled(Repeating);
+  if (Repeating) {
+    // The toggle takes no focus, so the interval box may still hold what was
+    // typed into it: it is set into its range first, and the interval used is
+    // the one it shows.
+    speRepeat->SetValue(speRepeat->Value());
+    Timer1->SetInterval(static_cast<unsigned>(speRepeat->Value()));
+    Timer1->SetEnabled(true);
+  } else {
+    // Stopping a timer cannot be refused, so the controls always come back.
+    Timer1->SetEnabled(false);
+  }
   for (TControl* const Setting : std::initializer_list<TControl*>{
            speRepeat, cbHost, BitBtnPing, speTimeout, speMaxLine, chbErrLines, speMaxHosts})
     Setting->SetEnabled(!Repeating);

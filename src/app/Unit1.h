@@ -171,6 +171,8 @@ class TForm1 : public TForm {
                          bool AChecked, int ATabOrder);
   TGroupBox* NewGroupBox(const std::string& ACaption, int ALeft, int ATabOrder);
   void OpenAddress(const char* Address);
+  // Gives AField ALabel's caption, without its colon, as its accessible name.
+  static void NameAfter(TLabel* ALabel, QWidget* AField);
 
   // The stored history could not be read in this run: the save keeps it
   // rather than replace it by a list that never held it.

@@ -4,20 +4,33 @@
 #include <QCoreApplication>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/AttemptLog.h"
 #include "app/CommandLine.h"
 #include "app/StatisticsPage.h"
 #include "app/Unit1.h"
+#include "platform/kernel/Library.h"
 #include "platform/kernel/Privilege.h"
 #include "ui/Application.h"
+#include "version/QKVersion.h"
 
 int main(int Argc, char** Argv) {
-  if (HelpRequested({Argv + 1, Argv + Argc})) {
+  const std::vector<std::string> Arguments(Argv + 1, Argv + Argc);
+  if (HelpRequested(Arguments)) {
     std::fputs(HelpText("quorvel").c_str(), stdout);
     return 0;
   }
   try {
+    if (VersionRequested(Arguments)) {
+      TQKVersion Version(nullptr);
+      Version.SetFileName(ExecutableFileName());
+      std::printf("quorvel %s\n", Version.VersionText().c_str());
+      return 0;
+    }
+    // Before the toolkit, which needs a display and ends the program without one.
+    const TCommandLine Options = ParseCommandLine(Arguments);
     // Before the toolkit exists: it loads plugins that the environment names.
     if (StartedWithPrivilege()) {
       DropPrivilege();
@@ -26,14 +39,12 @@ int main(int Argc, char** Argv) {
           "gave them all up (pings that need them go through the echo helper)\n",
           stderr);
     }
+    const auto Log =
+        Options.LogFile.empty() ? nullptr : std::make_unique<TAttemptLog>(Options.LogFile);
     TApplication App(Argc, Argv);
     // The user's data folder (the history of an installed program) is named
     // after the program, whatever its file is called.
     QCoreApplication::setApplicationName("quorvel");
-    // The toolkit has taken its own arguments out of Argv by now.
-    const TCommandLine Options = ParseCommandLine({Argv + 1, Argv + Argc});
-    const auto Log =
-        Options.LogFile.empty() ? nullptr : std::make_unique<TAttemptLog>(Options.LogFile);
     App.CreateForm(Form1);
     if (Options.Host) Form1->cbHost->SetText(*Options.Host);
     auto* const Statistics = new TStatisticsPage(Form1);

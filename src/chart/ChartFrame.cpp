@@ -55,8 +55,14 @@ QPolygonF PixelPolygon(std::initializer_list<QPoint> Corners) {
 
 void DrawBackground(QPainter& Canvas, const TChart& Chart, const QRect& Bounds) {
   const QPalette& Palette = Chart.palette();
+  // The chart paints every pixel itself, so each must be covered in full: at a
+  // fractional scale an antialiased edge would let the last frame show through
+  // where two bands meet.
+  Canvas.save();
+  Canvas.setRenderHint(QPainter::Antialiasing, false);
   if (!Chart.Gradient().Visible()) {
     Canvas.fillRect(Bounds, ToQColor(Chart.Color(), Palette));
+    Canvas.restore();
     return;
   }
   const QColor Top = ToQColor(Chart.Gradient().EndColor(), Palette);
@@ -68,6 +74,7 @@ void DrawBackground(QPainter& Canvas, const TChart& Chart, const QRect& Bounds) 
     const double Share = Bands > 1 ? static_cast<double>(Band) / (Bands - 1) : 0;
     Canvas.fillRect(QRect(Bounds.left(), Y0, Bounds.width(), Y1 - Y0), Blend(Top, Bottom, Share));
   }
+  Canvas.restore();
 }
 
 void DrawWall(QPainter& Canvas, const TChartWall& Wall, const QPolygonF& Outline,

@@ -10,6 +10,8 @@ namespace {
 
 // Half the size of a point marker, in pixels.
 constexpr int PointerSize = 4;
+// The side of the dot that shows a series of one point, in pixels.
+constexpr int LoneDotSize = 3;
 
 QPen LinePen(const QColor& Color) {
   QPen Pen(Color, 1, Qt::SolidLine, Qt::SquareCap);
@@ -65,6 +67,14 @@ void TLineSeries::Draw(QPainter& Canvas, const TChartMap& Map) const {
 void TLineSeries::DrawLines(QPainter& Canvas) const {
   const int Count = this->Count();
   const QPalette Palette;
+  if (Count == 1) {
+    // A line needs two points; a lone one shows as a dot of the line's colour.
+    const QPointF Centre = FPixels.front();
+    Canvas.fillRect(QRectF(Centre.x() - LoneDotSize / 2.0, Centre.y() - LoneDotSize / 2.0,
+                           LoneDotSize, LoneDotSize),
+                    ToQColor(PointColor(0), Palette));
+    return;
+  }
   for (int First = 0; First + 1 < Count;) {
     // A run of segments that share the colour of the points they end at.
     const TColor Color = PointColor(First + 1);

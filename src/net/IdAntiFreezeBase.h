@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "net/IdBaseComponent.h"
 
@@ -35,6 +36,12 @@ class TIdAntiFreezeBase : public TIdBaseComponent {
   // without data, AOverride forces the step whatever the idle settings say.
   // Returns when the step has finished; raises nothing of its own.
   static void PumpIfDue(bool AIdle, bool AOverride);
+
+  // Runs AWork to its end and raises what it raises. When a wait on the
+  // calling thread would be sliced, AWork runs on a thread of its own while
+  // this one takes a processing step after every slice of IdleTimeOut ms that
+  // AWork has not ended in, as a socket wait does; otherwise it runs here.
+  static void RunResponsively(const std::function<void()>& AWork);
 
   // One processing step of the window's events.
   virtual void PumpMessages() = 0;

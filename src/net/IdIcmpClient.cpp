@@ -1,6 +1,7 @@
 #include "net/IdIcmpClient.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "net/IdException.h"
@@ -161,14 +162,26 @@ TIdIcmpClient::TIdIcmpClient(TComponent* AOwner) : TIdRawClient(AOwner) {
 void TIdIcmpClient::PingHost(const std::string& APayload, std::uint16_t ASequence) {
   if (ASequence != 0) FSequence = ASequence;
   BuildEchoRequest(FRequest, FSequence, APayload);
-  const std::uint32_t Start = TickMs();
+  // The round trip is the echo's alone: the name lookup and the socket's
+  // opening come before the clock starts.
+  std::string Address;
+  try {
+    Address = SharedStack->ResolveHostText(Host());
+  } catch (const EIdSocketError& E) {
+    if (OnUnresolved) OnUnresolved(this, E.Message());
+    throw;
+  }
+  TIdSocketHandle& Socket = ReadySocket();
   const std::int64_t StartNs = MonotonicNs();
-  SendPacket(Host(), Port(), FRequest.data(), static_cast<std::int32_t>(FRequest.size()));
+  Socket.SendDatagram(Address, Port(), FRequest.data(), static_cast<std::int32_t>(FRequest.size()));
   FReplyStatus = WaitForReply(ReceiveTimeout());
-  const std::uint32_t Elapsed = TickSpan(Start, TickMs());
-  FRoundTripUs = static_cast<std::uint64_t>(MonotonicNs() - StartNs) / 1000;
+  const std::int64_t EndNs = FReplyStatus.Status == rsTimeOut ? MonotonicNs() : FAnsweredNs;
   ReadySocket().Close();
-  FReplyStatus.RoundTripMs = Elapsed;
+  const auto Ns = static_cast<std::uint64_t>(std::max<std::int64_t>(EndNs - StartNs, 0));
+  FRoundTripUs = (Ns + 500) / 1000;
+  // Rounded, never the difference of two truncated millisecond readings.
+  FReplyStatus.RoundTripMs =
+      static_cast<std::uint32_t>(std::min<std::uint64_t>((Ns + 500000) / 1000000, UINT32_MAX));
   if (OnReply) OnReply(this, FReplyStatus);
   ++FSequence;
 }
@@ -187,6 +200,7 @@ TReplyStatus TIdIcmpClient::WaitForReply(std::int32_t ATimeOut) {
     // for it belongs to someone else.
     const bool TooLarge = SharedStack->CheckSocketResult(Received, {Id_WSAEMSGSIZE});
     if (Received == 0) return TimeOutStatus();
+    FAnsweredNs = MonotonicNs();
     const std::int64_t Left = ATimeOut - std::int64_t{TickSpan(Start, TickMs())};
     // The wait does not count the time spent on window messages between its
     // slices, so a datagram may be read after the time-out has passed: too

@@ -35,6 +35,9 @@ struct TReplyStatus {
 // The reply refers to the client's last record and is valid while the
 // handler runs; a handler that keeps it copies it.
 using TOnReplyEvent = std::function<void(TComponent* ASender, const TReplyStatus& AReplyStatus)>;
+// Told the message of a host text that could not be resolved, before the
+// failure is raised from PingHost.
+using TOnUnresolvedEvent = std::function<void(TComponent* ASender, const std::string& AMessage)>;
 
 // A 32-bit millisecond clock: the performance counter when it can be read,
 // else the system tick count.
@@ -97,10 +100,14 @@ class TIdIcmpClient : public TIdRawClient {
   std::uint16_t SequenceNumber() const { return FSequence; }
   const TReplyStatus& ReplyStatus() const { return FReplyStatus; }
   // The last completed ping's round trip in microseconds, from the monotonic
-  // clock over the same span as RoundTripMs; set before OnReply is called.
+  // clock: from just before the request is sent (the name resolved and the
+  // socket open) to the moment its answer was read, or to the end of the wait
+  // for a time-out. RoundTripMs is it rounded to whole milliseconds. Set
+  // before OnReply is called.
   std::uint64_t RoundTripUs() const { return FRoundTripUs; }
 
   TOnReplyEvent OnReply;
+  TOnUnresolvedEvent OnUnresolved;
 
  private:
   TReplyStatus WaitForReply(std::int32_t ATimeOut);
@@ -111,4 +118,6 @@ class TIdIcmpClient : public TIdRawClient {
   std::array<std::uint8_t, ReceiveBufferSize> FReceiveBuffer{};
   TReplyStatus FReplyStatus;
   std::uint64_t FRoundTripUs = 0;
+  // When the accepted datagram was read, in monotonic nanoseconds.
+  std::int64_t FAnsweredNs = 0;
 };

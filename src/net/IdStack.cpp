@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "net/IdAntiFreezeBase.h"
 #include "net/IdException.h"
 #include "net/IdGlobal.h"
 #include "net/IdResourceStrings.h"
@@ -148,7 +149,11 @@ TIdStackSocketHandle TIdStack::NewSocketHandle(int ASocketType, int AProtocol) {
 std::string TIdStack::ResolveHostText(const std::string& AHost) {
   if (SameText(AHost, "LOCALHOST")) return "127.0.0.1";
   if (IsAddressText(AHost)) return AHost;
-  return SockHostByName(AHost);
+  // A lookup lasts as long as the name servers take to answer, or to fail to;
+  // the window goes on meanwhile.
+  std::string Address;
+  TIdAntiFreezeBase::RunResponsively([&] { Address = SockHostByName(AHost); });
+  return Address;
 }
 
 std::uint32_t TIdStack::TextToAddressValue(const std::string& AText) {

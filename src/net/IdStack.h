@@ -50,7 +50,8 @@ class TIdStack {
   TIdStackSocketHandle NewSocketHandle(int ASocketType, int AProtocol);
 
   // The dotted address of a host text: "LOCALHOST" and address texts without
-  // a lookup, anything else through the name lookup.
+  // a lookup, anything else through the name lookup, which runs responsively
+  // (TIdAntiFreezeBase::RunResponsively) so the window goes on meanwhile.
   std::string ResolveHostText(const std::string& AHost);
 
   bool IsAddressText(std::string_view AText) {

@@ -105,7 +105,8 @@ std::array<std::string, std::size(AttemptFields)> Fields(const TAttempt& AAttemp
           IntToStr(AAttempt.Type),
           IntToStr(AAttempt.Sequence),
           IntToStr(AAttempt.Ttl),
-          std::to_string(AAttempt.RoundTripUs)};
+          std::to_string(AAttempt.RoundTripUs),
+          Quote(AAttempt.Message)};
 }
 
 bool EndsWithNoCase(std::string_view AText, std::string_view ASuffix) {
@@ -157,6 +158,8 @@ std::string OutcomeName(TOutcome AOutcome) {
       return "unreachable";
     case TOutcome::TtlExceeded:
       return "ttl-exceeded";
+    case TOutcome::Unresolved:
+      return "unresolved";
     case TOutcome::Error:
       break;
   }

@@ -19,12 +19,13 @@ inline std::string Utf8Text(std::string_view AText) { return Utf8Text(AText.data
 // ISO 8601 with milliseconds and the zone: "2026-03-07T14:05:09.120+01:00".
 std::string IsoTimeStamp(TWallTime AWhen);
 
-// "reply", "timeout", "unreachable", "ttl-exceeded" or "error".
+// "reply", "timeout", "unreachable", "ttl-exceeded", "error" or "unresolved".
 std::string OutcomeName(TOutcome AOutcome);
 
 // The names of the fields, in their order in both formats.
-inline constexpr const char* AttemptFields[] = {
-    "time", "host", "address", "outcome", "bytes", "type", "sequence", "ttl", "round_trip_us"};
+inline constexpr const char* AttemptFields[] = {"time",          "host",   "address",  "outcome",
+                                                "bytes",         "type",   "sequence", "ttl",
+                                                "round_trip_us", "message"};
 
 // The CSV header line and one attempt's line, each ended by CR LF. A field
 // holding a comma, a quote, a CR or an LF is quoted, its quotes doubled.

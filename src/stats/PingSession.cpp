@@ -22,20 +22,24 @@ bool TPingSession::Accepts(std::string_view AHost) const {
 
 void TPingSession::Record(std::string_view AHost, const TAttempt& AAttempt) {
   if (FAttempts.empty()) FHost = AHost;
-  // An outage goes on while attempts stay lost, so the last attempt says
-  // whether this one extends it.
-  const bool LostBefore = !FAttempts.empty() && FAttempts.back().Outcome != TOutcome::Reply;
   FAttempts.push_back(AAttempt);
+  // Kept for the record only: nothing went out, so nothing was lost.
+  if (AAttempt.Outcome == TOutcome::Unresolved) {
+    ++FUnresolved;
+    return;
+  }
   const TWallTime Ended = Later(AAttempt.Sent, AAttempt.RoundTripUs);
   if (AAttempt.Outcome != TOutcome::Reply) {
-    if (LostBefore) {
+    if (FInOutage) {
       FOutages.back().End = Ended;
       ++FOutages.back().Lost;
     } else {
       FOutages.push_back({AAttempt.Sent, Ended, 1});
     }
+    FInOutage = true;
     return;
   }
+  FInOutage = false;
   FRoundTrips.Add(AAttempt.RoundTripUs);
   if (FTtlChanges.empty() || FTtlChanges.back().Ttl != AAttempt.Ttl)
     FTtlChanges.push_back({AAttempt.Sent, AAttempt.Ttl});

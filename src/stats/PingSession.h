@@ -24,8 +24,9 @@ TWallTime WallClockNow();
 // AWhen moved by AMicroseconds, in the same zone.
 TWallTime Later(TWallTime AWhen, std::uint64_t AMicroseconds);
 
-// How an attempt ended. Every outcome but a reply counts as lost.
-enum class TOutcome : std::uint8_t { Reply, TimeOut, Unreachable, TtlExceeded, Error };
+// How an attempt ended. Every outcome but a reply counts as lost, except
+// Unresolved: a host whose name did not resolve was sent nothing.
+enum class TOutcome : std::uint8_t { Reply, TimeOut, Unreachable, TtlExceeded, Error, Unresolved };
 
 // One finished attempt, as the echo client reported it.
 struct TAttempt {
@@ -37,6 +38,7 @@ struct TAttempt {
   std::uint16_t Sequence = 0;
   std::uint8_t Ttl = 0;
   std::uint64_t RoundTripUs = 0;
+  std::string Message;  // why an unresolved attempt failed; empty for the others
 };
 
 // A run of consecutive lost attempts: from the first one's request to the end
@@ -67,14 +69,15 @@ class TPingSession {
   // Takes one attempt to AHost, which the session must accept.
   void Record(std::string_view AHost, const TAttempt& AAttempt);
 
-  std::uint64_t Sent() const { return FAttempts.size(); }
+  // The attempts whose request went out: all but the unresolved ones.
+  std::uint64_t Sent() const { return FAttempts.size() - FUnresolved; }
   std::uint64_t Received() const { return FRoundTrips.Count(); }
   std::uint64_t Lost() const { return Sent() - Received(); }
   // The share of lost attempts in percent; 0 before the first attempt.
   double LossPercent() const;
 
   const TRoundTripStatistics& RoundTrips() const { return FRoundTrips; }
-  // Oldest first, as they happened.
+  // Oldest first, as they happened, the unresolved ones too.
   const std::vector<TAttempt>& Attempts() const { return FAttempts; }
   const std::vector<TOutage>& Outages() const { return FOutages; }
   const std::vector<TTtlChange>& TtlChanges() const { return FTtlChanges; }
@@ -83,6 +86,9 @@ class TPingSession {
   TWallTime FStart;
   std::string FHost;
   std::vector<TAttempt> FAttempts;
+  std::uint64_t FUnresolved = 0;
+  // The last attempt sent was lost, so the next lost one extends its outage.
+  bool FInOutage = false;
   TRoundTripStatistics FRoundTrips;
   std::vector<TOutage> FOutages;
   std::vector<TTtlChange> FTtlChanges;

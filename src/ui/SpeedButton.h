@@ -2,7 +2,9 @@
 // push button; with another one it is a toggle, and of the speed buttons of one
 // parent that share the index at most one is down. Without AllowAllUp the down
 // button of a group stays down when clicked; with it, each click flips it.
-// It never takes the keyboard focus, so clicking it leaves the focus where it was.
+// It never takes the keyboard focus, so clicking it leaves the focus where it was;
+// a shortcut (QAbstractButton::setShortcut) and its accessible press and
+// toggle actions click it as the mouse does.
 #pragma once
 
 #include <QToolButton>

@@ -49,7 +49,12 @@ struct StatisticsPageTest : MainWindowTest {
     return {std::istreambuf_iterator<char>(File), {}};
   }
 
-  TStatisticsPage* Page = new TStatisticsPage(Form1);
+  // The page shows the session of the host in the box, which the pings go to.
+  TStatisticsPage* Page = [] {
+    Form1->cbHost->SetText("127.0.0.1");
+    Form1->IdIcmpClient->SetHost("127.0.0.1");
+    return new TStatisticsPage(Form1);
+  }();
   std::optional<std::string> Answer;
   std::uint16_t Sequence = 0;
 };
@@ -134,30 +139,44 @@ TEST_F(StatisticsPageTest, ListsOutagesAndTtlChangesNewestFirstAcrossClears) {
   EXPECT_EQ(Page->lbSent.Value->Caption(), "1");
 }
 
-TEST_F(StatisticsPageTest, AnotherHostStartsANewSessionAtItsFirstAttempt) {
-  Form1->IdIcmpClient->SetHost("127.0.0.1");
+TEST_F(StatisticsPageTest, EachHostHasASessionAndThePageShowsTheOneInTheBox) {
   Report(rsEcho);
   Report(rsEcho);
   // What the box holds while a ping waits does not count; the ping's host does.
   Form1->cbHost->SetText("elsewhere");
   Report(rsEcho);
-  EXPECT_EQ(Page->Session().Sent(), 3u);
   Form1->IdIcmpClient->SetHost("127.0.0.2");
   Report(rsTimeOut);
-  EXPECT_EQ(Page->Session().Host(), "127.0.0.2");
+  Form1->IdIcmpClient->SetHost("127.0.0.1");
+  Report(rsEcho);
+  EXPECT_EQ(Page->Session().Sent(), 0u);
+  Form1->cbHost->SetText("127.0.0.1");
+  EXPECT_EQ(Page->Session().Sent(), 4u);
+  Form1->cbHost->SetText("127.0.0.2");
   EXPECT_EQ(Page->Session().Sent(), 1u);
   EXPECT_EQ(Page->Session().Start().UnixUs, Page->Session().Attempts()[0].Sent.UnixUs);
   ShowPage();
+  EXPECT_EQ(Page->lbSent.Value->Caption(), "1");
+  ASSERT_EQ(Page->ListViewOutages->Items()->Count(), 1);
   EXPECT_TRUE(QString::fromStdString(Page->lbSession->Caption())
                   .contains(QRegularExpression("^Session since \\d\\d\\.\\d\\d\\.\\d{4} "
                                                "\\d\\d.\\d\\d.\\d\\d, host 127\\.0\\.0\\.2$")))
       << Page->lbSession->Caption();
+  Form1->cbHost->SetText("127.0.0.1");
+  QApplication::processEvents();
+  EXPECT_EQ(Page->lbSent.Value->Caption(), "4");
+  EXPECT_EQ(Page->ListViewOutages->Items()->Count(), 0);
+  QTest::mouseClick(Form1->BitBtnClearData, Qt::LeftButton);
+  Form1->cbHost->SetText("127.0.0.2");
+  EXPECT_EQ(Page->Session().Sent(), 0u);
 }
 
 TEST_F(StatisticsPageTest, ExportsByTheChosenNameAndReportsAFailureLosingNothing) {
   Form1->IdIcmpClient->SetHost("a,\"b\"\n");
+  Form1->cbHost->SetText("a,\"b\"\n");
   Report(rsEcho);
   Report(rsTimeOut);
+  ASSERT_EQ(Page->Session().Sent(), 2u);
   const std::string Csv = ExportText(Page->Session(), TExportFormat::Csv);
   const std::string Json = ExportText(Page->Session(), TExportFormat::JsonLines);
   for (const auto& [Name, Expected] : {std::pair{"run.csv", Csv}, {"run.jsonl", Json}}) {

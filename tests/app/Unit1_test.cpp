@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -28,6 +29,7 @@
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/ShellApi.h"
+#include "ui/Timer.h"
 
 namespace {
 
@@ -291,27 +293,64 @@ TEST_F(MainWindowTest, TimeOutFieldIsClampedWhenSinglePingTakesTheFocus) {
   EXPECT_EQ(Form1->speTimeout->Value(), 100);
 }
 
-TEST_F(MainWindowTest, RepeatToggleTakesTheIntervalAsTypedButNeverOneBelowOne) {
+TEST_F(MainWindowTest, RepeatToggleUsesTheIntervalTheBoxShowsOnceSetIntoItsRange) {
   ShowWindow();
   Form1->cbHost->SetText("127.0.0.1");
   const struct {
     const char* Typed;
     unsigned Interval;
-  } Cases[] = {{"5", 5}, {"250000", 250000}, {"0", 1000}, {"-5", 1000}, {"abc", 1000}};
+  } Cases[] = {{"5", 1000}, {"250000", 100000}, {"2500", 2500}, {"-5", 1000}, {"abc", 1000}};
   for (const auto& Case : Cases) {
     Form1->speRepeat->setFocus();
     Form1->speRepeat->SetText(Case.Typed);
-    // The toggle takes no focus, so the box is read before it is clamped.
+    // The toggle takes no focus, yet the box is set into its range first.
     QTest::mouseClick(Form1->spbRepPing, Qt::LeftButton);
     EXPECT_EQ(Form1->Timer1->Interval(), Case.Interval) << Case.Typed;
+    EXPECT_EQ(Form1->speRepeat->Value(), static_cast<int>(Case.Interval)) << Case.Typed;
     EXPECT_TRUE(Form1->Timer1->Enabled());
-    // Disabled, the box loses the focus and shows its range again.
-    EXPECT_FALSE(Form1->speRepeat->hasFocus());
-    EXPECT_EQ(Form1->speRepeat->Value(), std::clamp(static_cast<int>(Case.Interval), 1000, 100000))
-        << Case.Typed;
+    // Ending needs no timer of the system, so it always enables the controls.
+    SetTimersRefused(true);
     QTest::mouseClick(Form1->spbRepPing, Qt::LeftButton);
+    SetTimersRefused(false);
     EXPECT_FALSE(Form1->Timer1->Enabled());
+    EXPECT_TRUE(Form1->speRepeat->Enabled());
   }
+}
+
+TEST_F(MainWindowTest, KeyboardAndScreenReaderWorkTheToggleAndTheHostBoxAndHearTheLabels) {
+  ShowWindow();
+  int Pings = 0;
+  Form1->BitBtnPing->OnClick = [&Pings](TComponent*) { ++Pings; };
+  QTest::keyClick(Form1->cbHost->lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(Pings, 1);
+
+  // The toggle takes no focus; its shortcut, named in its tool tip, clicks it.
+  const QString Shortcut = Form1->spbRepPing->shortcut().toString(QKeySequence::NativeText);
+  EXPECT_EQ(Shortcut, "Ctrl+R");
+  EXPECT_TRUE(Form1->spbRepPing->toolTip().contains(Shortcut));
+  QTest::keyClick(Form1, Qt::Key_R, Qt::ControlModifier);
+  ASSERT_TRUE(QTest::qWaitFor([] { return Form1->Timer1->Enabled(); }));
+  EXPECT_EQ(Form1->spbRepPing->Caption(), "End repeat Ping");
+
+  // Its accessible actions do what a click does.
+  QAccessibleInterface* const Toggle = QAccessible::queryAccessibleInterface(Form1->spbRepPing);
+  ASSERT_NE(Toggle->actionInterface(), nullptr);
+  Toggle->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  EXPECT_FALSE(Form1->spbRepPing->Down());
+  EXPECT_FALSE(Form1->Timer1->Enabled());
+  Toggle->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_TRUE(Form1->Timer1->Enabled());
+  EXPECT_TRUE(Toggle->state().checked);
+  EXPECT_EQ(
+      Toggle->actionInterface()->keyBindingsForAction(QAccessibleActionInterface::toggleAction()),
+      QStringList{Shortcut});
+
+  const std::pair<QWidget*, const char*> Fields[] = {{Form1->cbHost, "Host adress"},
+                                                     {Form1->speTimeout, "Receive Timeout"},
+                                                     {Form1->speRepeat, "Time to repeat"},
+                                                     {Form1->speMaxLine, "Lines remember"},
+                                                     {Form1->speMaxHosts, "Hosts remember"}};
+  for (const auto& [Field, Name] : Fields) EXPECT_EQ(Field->accessibleName(), Name);
 }
 
 TEST_F(MainWindowTest, AboutPageShowsThePictureCentredAndTheLinks) {

@@ -119,8 +119,8 @@ std::optional<std::vector<std::uint8_t>> DnsZone::Answer(
   return out;
 }
 
-DnsResponder::DnsResponder(const std::vector<DnsRecord>& records)
-    : zone_(records), socket_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
+DnsResponder::DnsResponder(const std::vector<DnsRecord>& records, DnsDelay delay)
+    : zone_(records), delay_(delay), socket_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
   if (!socket_) throw std::system_error(errno, std::generic_category(), "DnsResponder socket");
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -144,7 +144,8 @@ void DnsResponder::Serve(std::stop_token stop) {
     socklen_t clientLength = sizeof client;
     const ssize_t received = ::recvfrom(socket_.get(), query, sizeof query, MSG_DONTWAIT,
                                         reinterpret_cast<sockaddr*>(&client), &clientLength);
-    if (received <= 0) continue;
+    if (received <= 0 || delay_.never) continue;
+    std::this_thread::sleep_for(delay_.wait);
     const auto answer = zone_.Answer(std::span(query, static_cast<std::size_t>(received)));
     if (!answer) continue;
     ++answered_;  // before the reply, so a client that has it sees the count

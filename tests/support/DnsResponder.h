@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -40,11 +41,19 @@ class DnsZone {
   std::vector<Entry> entries_;
 };
 
+// How long a responder takes to answer each query; Never leaves every query
+// unanswered, as a name server that is down does.
+struct DnsDelay {
+  std::chrono::milliseconds wait{0};
+  bool never = false;
+};
+inline constexpr DnsDelay kDnsNeverAnswers{std::chrono::milliseconds(0), true};
+
 // Serves from construction until destruction, on a thread of its own. Throws
 // std::system_error when the port cannot be had (outside the test namespace).
 class DnsResponder {
  public:
-  explicit DnsResponder(const std::vector<DnsRecord>& records);
+  explicit DnsResponder(const std::vector<DnsRecord>& records, DnsDelay delay = {});
   // For brace lists: DnsResponder responder{{"echo.test", {"127.0.0.9"}}};
   DnsResponder(std::initializer_list<DnsRecord> records)
       : DnsResponder(std::vector<DnsRecord>(records)) {}
@@ -58,6 +67,7 @@ class DnsResponder {
   void Serve(std::stop_token stop);
 
   DnsZone zone_;
+  DnsDelay delay_;
   ScopedFd socket_;
   std::atomic<int> answered_{0};
   std::jthread server_;  // last: joined before the socket closes

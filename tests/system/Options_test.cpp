@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
@@ -13,10 +14,13 @@ struct TRun {
   QString Output, Errors;
 };
 
-TRun RunProgram(const QStringList& AArguments) {
+// Without a display, the toolkit cannot start at all.
+TRun RunProgram(const QStringList& AArguments, bool ADisplay = true) {
   QProcess Program;
   QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
-  Environment.insert("QT_QPA_PLATFORM", "offscreen");
+  for (const char* Name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    Environment.remove(Name);
+  if (ADisplay) Environment.insert("QT_QPA_PLATFORM", "offscreen");
   Program.setProcessEnvironment(Environment);
   Program.start(QUORVEL_PROGRAM, AArguments);
   EXPECT_TRUE(Program.waitForFinished(60'000));
@@ -26,11 +30,18 @@ TRun RunProgram(const QStringList& AArguments) {
 
 }  // namespace
 
-TEST(Options, HelpListsTheOptionsWithoutADisplay) {
-  const TRun Help = RunProgram({"--help"});
+TEST(Options, HelpVersionAndAnUnknownOptionAnswerWithoutADisplay) {
+  const TRun Help = RunProgram({"--help"}, false);
   EXPECT_EQ(Help.ExitCode, 0);
   EXPECT_TRUE(Help.Output.startsWith("Usage: quorvel [--log FILE] [HOST]\n"))
       << Help.Output.toStdString();
+  const TRun Version = RunProgram({"--version"}, false);
+  EXPECT_EQ(Version.ExitCode, 0);
+  EXPECT_TRUE(Version.Output.contains(QRegularExpression("^quorvel \\d+\\.\\d+\\.\\d+\\.\\d+\n$")))
+      << Version.Output.toStdString();
+  const TRun Bogus = RunProgram({"-style", "Fusion", "--bogus"}, false);
+  EXPECT_EQ(Bogus.ExitCode, 2);
+  EXPECT_EQ(Bogus.Errors, "quorvel: unknown option --bogus\nTry 'quorvel --help'.\n");
 }
 
 TEST(Options, AnUnknownOptionOrAnUnwritableLogEndsTheProgramWithAMessage) {

@@ -5,9 +5,12 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -16,6 +19,8 @@
 #include <vector>
 
 #include "app/MainWindowTest.h"
+#include "app/StatisticsPage.h"
+#include "support/DnsResponder.h"
 #include "support/RawSockets.h"
 #include "support/TestNetwork.h"
 #include "ui/Screen.h"
@@ -26,7 +31,7 @@ namespace {
 using THosts = std::vector<std::string>;
 
 // An attempt that the echo client reported: when, how, and under which cursor.
-struct TOutcome {
+struct TReported {
   qint64 At;
   TReplyStatusKind Status;
   TCursor Cursor;
@@ -61,6 +66,12 @@ struct ProgramTest : MainWindowTest {
   static void Type(TSpinEdit* Box, const char* Text) {
     Box->setFocus();
     Box->SetText(Text);
+  }
+  // Types an interval under the designed least of 1000 ms, which the repeat
+  // uses only when the box allows it: tests that need quick ticks allow it.
+  static void TypeQuickInterval(const char* Text) {
+    Form1->speRepeat->SetMinValue(100);
+    Type(Form1->speRepeat, Text);
   }
   static void Click(QWidget* Control) { QTest::mouseClick(Control, Qt::LeftButton); }
   // Runs the event loop until Done or the time is up.
@@ -97,12 +108,13 @@ struct ProgramTest : MainWindowTest {
   }
 
   QElapsedTimer Clock;
-  std::vector<TOutcome> Outcomes;
+  std::vector<TReported> Outcomes;
   int PingRequests = 0;
   int Ticks = 0;
 };
 
-const QRegularExpression AverageCaption(QStringLiteral("^\\d+\\.\\d\\d \\[ms\\]$"));
+// The designed average follows the locale: a comma or a point before its decimals.
+const QRegularExpression AverageCaption(QStringLiteral("^\\d+[.,]\\d\\d \\[ms\\]$"));
 
 }  // namespace
 
@@ -138,11 +150,61 @@ TEST_F(ProgramTest, UnresolvableHostIsRememberedAndShownInABoxWithoutARow) {
   EXPECT_EQ(Hosts(), THosts{"no-such-host.invalid"});
 }
 
+// ---- Name lookups
+
+TEST_F(ProgramTest, ASlowLookupIsNoPartOfTheRoundTripAndTheStatisticsShowInTheLocale) {
+  const quorvel::test::DnsResponder Dns({{"slow.test", {"127.0.0.1"}}},
+                                        {std::chrono::milliseconds(200), false});
+  auto* const Page = new TStatisticsPage(Form1);
+  Form1->cbHost->SetText("slow.test");
+  const qint64 Before = Clock.elapsed();
+  Click(Form1->BitBtnPing);
+  ASSERT_EQ(Outcomes.size(), 1u);
+  ASSERT_EQ(Outcomes[0].Status, rsEcho);
+  EXPECT_GE(Outcomes[0].At - Before, 200);
+  // Loopback answers in well under a millisecond, which rounds to 0.
+  EXPECT_EQ(Form1->IdIcmpClient->ReplyStatus().RoundTripMs, 0u);
+  EXPECT_LT(Form1->IdIcmpClient->RoundTripUs(), 20'000u);
+  // The page beyond the design shows its figures in the user's locale.
+  Form1->PageControl1->SetActivePage(Page->TabSheet5);
+  QApplication::processEvents();
+  const std::string Decimal = QLocale().decimalPoint().toStdString();
+  EXPECT_EQ(Page->lbLoss.Value->Caption(), "0" + Decimal + "00 %");
+  EXPECT_EQ(Page->lbMax.Value->Caption().substr(0, 1 + Decimal.size()), "0" + Decimal);
+}
+
+TEST_F(ProgramTest, TheWindowAnswersDuringALookupThatNeverEndsAndLogsItUnresolved) {
+  const quorvel::test::DnsResponder Dns({}, quorvel::test::kDnsNeverAnswers);
+  auto* const Page = new TStatisticsPage(Form1);
+  // A timer of the window's own measures how long it waits for its turn.
+  QElapsedTimer Since;
+  qint64 LongestGap = 0;
+  QTimer Beat;
+  QObject::connect(&Beat, &QTimer::timeout,
+                   [&] { LongestGap = std::max(LongestGap, Since.restart()); });
+  Form1->cbHost->SetText("silent.test");
+  Beat.start(10);
+  Since.start();
+  const qint64 Before = Clock.elapsed();
+  Click(Form1->BitBtnPing);
+  const qint64 Took = Clock.elapsed() - Before;
+  Beat.stop();
+  // The resolver gives up after its second; the window never waited a slice more.
+  EXPECT_GE(Took, 900);
+  EXPECT_LT(LongestGap, 400);
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_TRUE(Outcomes.empty());
+  ASSERT_EQ(Page->Session().Attempts().size(), 1u);
+  EXPECT_EQ(Page->Session().Attempts()[0].Outcome, TOutcome::Unresolved);
+  EXPECT_TRUE(Boxes[0].starts_with(Page->Session().Attempts()[0].Message)) << Boxes[0];
+  EXPECT_EQ(Page->Session().Sent(), 0u);
+}
+
 // ---- Repeating
 
 TEST_F(ProgramTest, RepeatPingsAtTheIntervalUnderTheBusyCursorWithTheSevenControlsDisabled) {
   Form1->cbHost->SetText("127.0.0.1");
-  Type(Form1->speRepeat, "200");
+  TypeQuickInterval("200");
   const qint64 Started = Clock.elapsed();
   Click(Form1->spbRepPing);
   EXPECT_EQ(Form1->spbRepPing->Caption(), "End repeat Ping");
@@ -186,7 +248,7 @@ TEST_F(ProgramTest, RepeatPingsAtTheIntervalUnderTheBusyCursorWithTheSevenContro
 
 TEST_F(ProgramTest, WithoutATimerTheToggleStaysDownAndTheControlsStayEnabled) {
   Form1->cbHost->SetText("127.0.0.1");
-  Type(Form1->speRepeat, "200");
+  TypeQuickInterval("200");
   SetTimersRefused(true);
   Click(Form1->spbRepPing);
   SetTimersRefused(false);
@@ -228,7 +290,7 @@ TEST_F(ProgramTest, AFailingRepeatShowsOneBoxAtATimeAndGoesOnWhenItCloses) {
     Shown.push_back(Box);
     return IDOK;
   });
-  Type(Form1->speRepeat, "200");
+  TypeQuickInterval("200");
   Click(Form1->spbRepPing);
   ASSERT_TRUE(WaitFor([&] { return Shown.size() >= 3; }));
   Click(Form1->spbRepPing);
@@ -299,7 +361,7 @@ TEST_F(ProgramNetworkTest, RequestsWhileAPingWaitsAreDroppedAndTheRepeatGoesOnAf
   // fall due while the ping still waits.
   After(300, [] { Click(Form1->BitBtnPing); });
   After(400, [] {
-    Type(Form1->speRepeat, "200");
+    TypeQuickInterval("200");
     Click(Form1->spbRepPing);
   });
   After(1000, [&] { DuringWait = Screen->Cursor(); });
@@ -334,7 +396,7 @@ TEST_F(ProgramTest, AUserPingsClearsSwitchesClosesAndFindsTheHistoryAtTheNextSta
   Form1->cbHost->SetText("127.0.0.1");
   Click(Form1->BitBtnPing);
   Form1->cbHost->SetText("127.0.0.2");
-  Type(Form1->speRepeat, "100");
+  TypeQuickInterval("100");
   Click(Form1->spbRepPing);
   ASSERT_TRUE(WaitFor([] { return Rows() >= 4; }));
   Click(Form1->spbRepPing);
