@@ -1052,7 +1052,7 @@ using EchoUnderAStream = EchoUnderTraffic;
 INSTANTIATE_TEST_SUITE_P(SocketKinds, EchoUnderTraffic,
                          testing::Values(TSocketKind::Raw, TSocketKind::Datagram), SocketKindName);
 
-// A hundred replies a second that carry our identifier and sequence but
+// A thousand replies a second that carry our identifier and sequence but
 // another time stamp: the kernel and the echo helper pass them on, the client
 // finds each foreign, and no slice of the wait ends idle. The window must
 // still be served every slice length, and the answer after them count.
@@ -1063,15 +1063,15 @@ TEST_P(EchoUnderAStream, TheWindowIsServedEverySliceAndTheAnswerAfterItCounts) {
     Bytes Stale = EchoReply(ARequest);
     Stale[8] ^= 0xFF;
     Stale = IcmpMessage(0, 0, std::span(Stale).subspan(4));
-    std::vector<PeerAnswer> Out(100, {Stale, 10});
-    Out.push_back({EchoReply(ARequest), 10});
+    std::vector<PeerAnswer> Out(1000, {Stale, 1});
+    Out.push_back({EchoReply(ARequest), 1});
     return Out;
   });
   TStampingAntiFreeze Window(nullptr);
   const auto Start = std::chrono::steady_clock::now();
   const TReplyStatus Reply = PingThroughTheSocketKind("198.51.100.2", 5000);
   Window.Steps.push_back(std::chrono::steady_clock::now());
-  EXPECT_EQ(Answers->AnswersSent(), 101);
+  EXPECT_EQ(Answers->AnswersSent(), 1001);
   EXPECT_EQ(Reply.Status, rsEcho);
   EXPECT_EQ(Reply.SequenceNumber, 3489);
   EXPECT_GE(Reply.RoundTripMs, 1000u);
