@@ -1069,7 +1069,7 @@ TEST_P(EchoUnderAStream, TheWindowIsServedEverySliceAndTheAnswerAfterItCounts) {
   });
   TStampingAntiFreeze Window(nullptr);
   const auto Start = std::chrono::steady_clock::now();
-  const TReplyStatus Reply = PingThroughTheSocketKind("198.51.100.2", 5000);
+  const TReplyStatus Reply = PingThroughTheSocketKind("198.51.100.2", 10000);
   Window.Steps.push_back(std::chrono::steady_clock::now());
   EXPECT_EQ(Answers->AnswersSent(), 1001);
   EXPECT_EQ(Reply.Status, rsEcho);
