@@ -511,7 +511,7 @@ TEST_F(HostHistoryTest, AHistoryOfMillionsOfLinesGivesTheHostsTheSettingsAllowAn
   EXPECT_EQ(Hosts().size(), 100u);
   EXPECT_EQ(Hosts().back(), "h99");
   EndRun();
-  EXPECT_EQ(Stored().size(), 390u) << "h0 to h99 with CR LF";
+  EXPECT_EQ(Stored().size(), 490u) << "h0 to h99 with CR LF";
 }
 
 TEST_F(HostHistoryTest, FailedSaveShowsTheMessageWithTheFullPath) {
