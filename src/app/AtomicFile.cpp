@@ -1,38 +1,63 @@
 #include "app/AtomicFile.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <unistd.h>
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <algorithm>
+#include <cerrno>
 
 #include "app/FileHandle.h"
+#include "app/LinkGuard.h"
 #include "rtl/FileErrors.h"
 
 namespace {
 
-// Makes a rename in the folder of FileName last through a power cut. Once the
-// rename is done the new file is in place, so a failure here changes nothing
-// the program could report.
-void SyncFolderOf(const QString& FileName) {
-  const QString Folder = QFileInfo(QFileInfo(FileName).canonicalFilePath()).absolutePath();
-  const TFileHandle Handle(
-      open(QFile::encodeName(Folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (Handle.Descriptor() >= 0) fsync(Handle.Descriptor());
-}
+// A new file beside the one it is to replace, made for the user alone and
+// removed again unless it was renamed over that one.
+class TTemporaryFile {
+ public:
+  explicit TTemporaryFile(const std::string& FileName)
+      : FName(FileName + ".XXXXXX"), FFile(mkostemp(FName.data(), O_CLOEXEC)) {}
+  ~TTemporaryFile() {
+    if (FFile.Descriptor() >= 0 && !FRenamed) unlink(FName.c_str());
+  }
+  TTemporaryFile(const TTemporaryFile&) = delete;
+  TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+
+  // Writes Bytes whole and syncs them; false when any of it fails.
+  bool Write(std::string_view Bytes) const {
+    if (FFile.Descriptor() < 0) return false;
+    while (!Bytes.empty()) {
+      const ssize_t Done = write(FFile.Descriptor(), Bytes.data(), Bytes.size());
+      if (Done < 0 && errno == EINTR) continue;
+      if (Done <= 0) return false;
+      Bytes.remove_prefix(static_cast<std::size_t>(Done));
+    }
+    return fsync(FFile.Descriptor()) == 0;
+  }
+  bool RenameTo(const std::string& FileName) {
+    FRenamed = rename(FName.c_str(), FileName.c_str()) == 0;
+    return FRenamed;
+  }
+
+ private:
+  std::string FName;
+  TFileHandle FFile;
+  bool FRenamed = false;
+};
 
 }  // namespace
 
 void SaveFileWhole(const std::string& FileName, std::string_view Bytes) {
-  // The temporary file goes unless it is committed, which renames it over the
-  // stored file. Commit reports neither a short write of its last flush (a
-  // full disk) nor a failed sync, so both are checked before it.
-  const QString Name = QFile::decodeName(QByteArray::fromStdString(FileName));
-  QSaveFile File(Name);
-  const auto Size = static_cast<qint64>(Bytes.size());
-  if (!File.open(QIODevice::WriteOnly) || File.write(Bytes.data(), Size) != Size || !File.flush() ||
-      fsync(File.handle()) != 0 || !File.commit())
-    throw EFCreateError(FileName);
-  SyncFolderOf(Name);
+  // The path is taken without links, so the rename replaces the very file
+  // named, and a link planted there meanwhile is replaced, not followed.
+  const std::string Path = UnplantedPath(FileName);
+  TTemporaryFile Temporary(Path);
+  if (!Temporary.Write(Bytes) || !Temporary.RenameTo(Path)) throw EFCreateError(FileName);
+  // Makes the rename last through a power cut. Once it is done the new file
+  // is in place, so a failure here changes nothing the program could report.
+  const std::string Folder = Path.substr(0, std::max<std::size_t>(Path.rfind('/'), 1));
+  const TFileHandle Handle(open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (Handle.Descriptor() >= 0) fsync(Handle.Descriptor());
 }

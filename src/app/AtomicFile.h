@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
-// Replaces the file at FileName by Bytes. Raises EFCreateError, the old file
-// unchanged, when the new one cannot be created, written or synced.
+// Replaces the file at FileName by Bytes, in a new file that only the user may
+// read and write. Raises EPlantedLinkError, writing nothing, for a link on the
+// way that another user planted in a shared folder (see LinkGuard.h), and
+// EFCreateError, the old file unchanged, when the new one cannot be created,
+// written or synced.
 void SaveFileWhole(const std::string& FileName, std::string_view Bytes);

@@ -19,15 +19,18 @@ class EAttemptLogError : public Exception {
 
 class TAttemptLog {
  public:
-  // Opens FileName for appending, making it when missing. Raises
-  // EAttemptLogError when it cannot.
+  // Opens FileName for appending, making it when missing for the user alone.
+  // Never waits: a FIFO without a reader is refused. Raises EAttemptLogError
+  // when it cannot, and EPlantedLinkError for a link on the way that another
+  // user planted in a shared folder (see LinkGuard.h).
   explicit TAttemptLog(const std::string& FileName);
 
   const std::string& FileName() const { return FFileName; }
 
   // Appends the attempt's line with one write, which the kernel puts at the
   // file's end whole, so a line is in the file entirely or not at all. Raises
-  // EAttemptLogError when the line cannot be written.
+  // EAttemptLogError when the line cannot be written, also when the log is a
+  // pipe whose reader has gone or does not keep up; the program goes on.
   void Append(const TAttempt& AAttempt, std::string_view AHost);
 
  private:

@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-// The hosts of a history file, in file order. CR LF, a lone LF and a lone CR
-// each end a line; a break at the very end makes no extra entry, a last line
-// without one still counts. A zero byte ends the text. Lines keep their
-// blanks and every other byte.
-std::vector<std::string> ParseHostFile(std::string_view Bytes);
+// The first MaxHosts hosts of a history file, in file order. CR LF, a lone LF
+// and a lone CR each end a line; a break at the very end makes no extra
+// entry, a last line without one still counts. A zero byte ends the text.
+// Lines keep their blanks and every other byte.
+std::vector<std::string> ParseHostFile(std::string_view Bytes, std::size_t MaxHosts);
 
 // The bytes of a history file: every host followed by CR LF, the last one
 // too; no hosts give no bytes.

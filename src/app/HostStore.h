@@ -1,6 +1,6 @@
-// Reading and saving the host history file. The read is bounded and takes
-// only a plain file, so a huge file, a pipe or a device can neither stall nor
-// flood the program; the save replaces the stored file whole or not at all.
+// Reading and saving the host history file. The read takes only a plain file
+// and only the hosts the program can hold, so a huge file, a pipe or a device
+// can neither stall nor flood the program; the save replaces the stored file whole or not at all.
 #pragma once
 
 #include <cstddef>
@@ -10,10 +10,11 @@
 // The history file: "host.txt" in HostFolder(ExecutableFolder()).
 std::string HostFileName();
 // The folder of the history file for a program in ProgramFolder: that folder
-// itself when the program may write there (a build tree, a portable copy),
-// otherwise (an installed program) the user's data folder for the program,
-// QStandardPaths::AppDataLocation, made when missing. When there is no such
-// folder either, ProgramFolder, whose save then fails with its message.
+// itself when the program may write there (a build tree, a portable copy)
+// and it is not where an install puts the program, otherwise the user's data
+// folder for the program, QStandardPaths::AppDataLocation, made for the user
+// alone when missing. When there is no such folder either, ProgramFolder,
+// whose save then fails with its message.
 std::string HostFolder(const std::string& ProgramFolder);
 // Puts the history file in Folder instead, for tests; an empty Folder goes
 // back to the rule above.
@@ -23,9 +24,12 @@ void SetHostFolder(const std::string& Folder);
 // as existing, so that its history is not taken for a first run.
 bool HostFileExists(const std::string& FileName);
 
-// The hosts in the file at FileName. Raises EFOpenError when it cannot be
-// opened or read, is no plain file, or holds more than MaxSize bytes.
-std::vector<std::string> LoadHostFile(const std::string& FileName, std::size_t MaxSize);
+// The first MaxHosts hosts in the file at FileName; the rest is never read,
+// so neither time nor memory grows with the file. Raises EFOpenError when it
+// cannot be opened or read, is no plain file, or one of those hosts holds
+// more than MaxHostBytes bytes.
+std::vector<std::string> LoadHostFile(const std::string& FileName, std::size_t MaxHosts,
+                                      std::size_t MaxHostBytes);
 
 // Replaces the file at FileName by one holding Hosts. The new file is written
 // beside it and renamed over it, so the stored file is always the old one or

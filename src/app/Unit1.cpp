@@ -558,9 +558,11 @@ void TForm1::LoadHosts() {
   const std::string Text = cbHost->Text();
   cbHost->Items().Clear();
   cbHost->SetText(Text);
-  // Until the file has been read whole, a save must not replace it.
+  // Until the file has been read, a save must not replace it. Only the hosts
+  // the settings can remember are read: a longer file is never held whole.
   FHostFileUnread = true;
-  const std::vector<std::string> Hosts = LoadHostFile(FileName, HostFileLimit());
+  const std::vector<std::string> Hosts = LoadHostFile(
+      FileName, static_cast<std::size_t>(speMaxHosts->MaxValue()), cbHost->MaxTextBytes());
   FHostFileUnread = false;
   for (const std::string& Host : Hosts) cbHost->Items().Add(Host);
   if (cbHost->Items().Count() > 0) cbHost->SetItemIndex(0);

@@ -137,16 +137,16 @@ class TForm1 : public TForm {
   // Adds Host at the top unless an item equals it in ASCII letters of either
   // case, then drops the last item when there are more than speMaxHosts.
   void RememberHost(const std::string& Host);
-  // Replaces the items by the file's hosts and selects the first; without a
-  // file, changes nothing. Raises EFOpenError for a file it cannot read.
+  // Replaces the items by the file's first hosts, as many as the settings can
+  // be set to remember, and selects the first; without a file, changes
+  // nothing. Raises EFOpenError for a file it cannot read.
   void LoadHosts();
   // Writes the items to the file; raises EFCreateError when that fails. A
   // file that LoadHosts could not read is kept as it is.
   void SaveHosts();
-  // The most bytes of a history file that LoadHosts reads and SaveHosts
-  // writes: a list of the most hosts the settings allow, each of the longest
-  // text the host box takes, so that every history the window fills is read
-  // back. Beyond it a file is refused.
+  // The most bytes of a history file that SaveHosts writes: a list of the
+  // most hosts the settings allow, each of the longest text the host box
+  // takes, so that every history the window holds is saved and read back.
   std::size_t HostFileLimit() const;
 
  private:

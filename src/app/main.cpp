@@ -14,6 +14,7 @@
 #include "platform/kernel/Library.h"
 #include "platform/kernel/Privilege.h"
 #include "ui/Application.h"
+#include "ui/SessionEnd.h"
 #include "version/QKVersion.h"
 
 int main(int Argc, char** Argv) {
@@ -42,6 +43,9 @@ int main(int Argc, char** Argv) {
     const auto Log =
         Options.LogFile.empty() ? nullptr : std::make_unique<TAttemptLog>(Options.LogFile);
     TApplication App(Argc, Argv);
+    // A log-out, a shutdown or a closed terminal closes the window as the
+    // user would, so the hosts of this session are saved.
+    const TSessionEnd SessionEnd;
     // The user's data folder (the history of an installed program) is named
     // after the program, whatever its file is called.
     QCoreApplication::setApplicationName("quorvel");

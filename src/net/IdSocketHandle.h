@@ -3,6 +3,7 @@
 // call goes through the shared stack.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "net/IdStackConsts.h"
@@ -58,7 +59,9 @@ class TIdSocketHandle {
   int PeerPort() const { return FPeerPort; }
 
  private:
-  // One select of ATimeOut ms, then the processing step if one is due.
+  // One select of ATimeOut ms, then the processing step if one is due: after
+  // a slice without data, or when no step has run for a slice length since
+  // the last one or since the socket was opened, data or not.
   bool SelectSlice(int ATimeOut);
 
   TIdStackSocketHandle FSocketValue = Id_INVALID_SOCKET;
@@ -69,4 +72,6 @@ class TIdSocketHandle {
   int FClientPortMax = 0;
   std::string FPeerIP;
   int FPeerPort = 0;
+  // The tick of the last processing step of this socket's waits, or of its opening.
+  std::uint32_t FLastStep = 0;
 };

@@ -1,7 +1,9 @@
 #include "app/AttemptLog.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -122,4 +124,27 @@ TEST_F(AttemptLogTest, AKilledWriterLeavesEveryFinishedLineIntact) {
     ASSERT_EQ(Error.error, QJsonParseError::NoError) << "line " << Index + 1;
     EXPECT_EQ(Line.value("sequence").toInteger(), static_cast<qint64>((Index + 1) % 65536));
   }
+}
+
+TEST_F(AttemptLogTest, AFifoWithoutAReaderIsRefusedAtOnceAndAReaderThatGoesFailsALineOnly) {
+  ASSERT_EQ(mkfifo(FileName.c_str(), 0600), 0);
+  alarm(20);  // an open that waits for a reader ends the test rather than hanging it
+  const std::string Refused = "Cannot write to the log file " + FileName;
+  try {
+    TAttemptLog Log(FileName);
+    ADD_FAILURE() << "opened";
+  } catch (const EAttemptLogError& E) {
+    EXPECT_EQ(E.Message(), Refused + " (open: no program reads from the pipe)");
+  }
+  const int Reader = open(FileName.c_str(), O_RDONLY | O_NONBLOCK);
+  TAttemptLog Log(FileName);
+  Log.Append(Attempt(1), "h");
+  close(Reader);
+  try {
+    Log.Append(Attempt(2), "h");
+    ADD_FAILURE() << "written";
+  } catch (const EAttemptLogError& E) {
+    EXPECT_EQ(E.Message(), Refused + " (write: Broken pipe)");
+  }
+  alarm(0);
 }

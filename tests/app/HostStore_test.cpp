@@ -26,7 +26,7 @@ namespace {
 using THosts = std::vector<std::string>;
 
 // A folder of its own for each case, with the history file's path in it, and
-// a bound on its size.
+// bounds on the hosts read and on the file's size.
 struct HostStoreTest : testing::Test {
   void Store(const std::string& Bytes) const { std::ofstream(FileName, std::ios::binary) << Bytes; }
   std::string Stored() const {
@@ -47,12 +47,15 @@ struct HostStoreTest : testing::Test {
     return "";
   }
   std::string LoadFailure() const {
-    return Failure<EFOpenError>([this] { LoadHostFile(FileName, Limit); });
+    return Failure<EFOpenError>([this] { LoadHostFile(FileName, MaxHosts, MaxHostBytes); });
   }
   std::string SaveFailure(const THosts& Hosts) const {
     return Failure<EFCreateError>([&] { SaveHostFile(FileName, Hosts, Limit); });
   }
 
+  // Eight hosts and their line breaks fill the file to the byte.
+  static constexpr std::size_t MaxHosts = 8;
+  static constexpr std::size_t MaxHostBytes = 8190;
   static constexpr std::size_t Limit = 64 * 1024;
   QTemporaryDir Folder;
   std::string FileName = Folder.filePath("host.txt").toStdString();
@@ -64,7 +67,7 @@ TEST_F(HostStoreTest, ReadsAPlainFileAndRefusesAnythingElseWithoutWaitingForIt) 
   EXPECT_EQ(HostFileName(), ExecutableFolder() + "/host.txt");
   EXPECT_FALSE(HostFileExists(FileName));
   Store("b.example\r\n a \nlast");
-  EXPECT_EQ(LoadHostFile(FileName, Limit), (THosts{"b.example", " a ", "last"}));
+  EXPECT_EQ(LoadHostFile(FileName, MaxHosts, MaxHostBytes), (THosts{"b.example", " a ", "last"}));
   std::filesystem::remove(FileName);
   // A read that blocks ends the test program rather than hanging it.
   alarm(20);
@@ -80,13 +83,16 @@ TEST_F(HostStoreTest, ReadsAPlainFileAndRefusesAnythingElseWithoutWaitingForIt) 
   alarm(0);
 }
 
-TEST_F(HostStoreTest, ReadsNoMoreThanTheSizeCap) {
-  Store(std::string(Limit - 2, 'x') + "\r\n");
-  EXPECT_EQ(LoadHostFile(FileName, Limit), THosts{std::string(Limit - 2, 'x')});
+TEST_F(HostStoreTest, ReadsOnlyTheHostsItCanHoldAndRefusesOneTooLong) {
   Store(std::string(Limit + 1, '\n'));
-  EXPECT_EQ(LoadFailure(), "Cannot open file " + FileName);
-  // Eight gigabytes that take no room: refused at the cap, never read whole.
+  // Eight gigabytes that take no room behind them are never read.
   std::filesystem::resize_file(FileName, std::uintmax_t{8} << 30);
+  EXPECT_EQ(LoadHostFile(FileName, MaxHosts, MaxHostBytes), THosts(MaxHosts, ""));
+  THosts Longest(MaxHosts, std::string(MaxHostBytes, 'x'));
+  Store(FormatHostFile(Longest) + std::string(Limit, 'y'));
+  EXPECT_EQ(LoadHostFile(FileName, MaxHosts, MaxHostBytes), Longest);
+  Longest.back() += 'x';
+  Store(FormatHostFile(Longest));
   EXPECT_EQ(LoadFailure(), "Cannot open file " + FileName);
 }
 
@@ -116,16 +122,15 @@ TEST_F(HostStoreTest, FailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
 
 TEST_F(HostStoreTest, RefusesAFileTooLargeToLoadAgainAndAPathItCannotWrite) {
   Store("old.example\r\n");
-  // Eight hosts and their line breaks fill the file to the byte.
-  EXPECT_EQ(HostFileSize(8, Limit / 8 - 2), Limit);
-  THosts Largest(8, std::string(Limit / 8 - 2, 'x'));
+  EXPECT_EQ(HostFileSize(MaxHosts, MaxHostBytes), Limit);
+  THosts Largest(MaxHosts, std::string(MaxHostBytes, 'x'));
   Largest.back() += 'x';
   EXPECT_EQ(SaveFailure(Largest), "Cannot create file " + FileName);
   EXPECT_EQ(Stored(), "old.example\r\n");
   Largest.back().pop_back();
   SaveHostFile(FileName, Largest, Limit);
   EXPECT_EQ(Stored().size(), Limit);
-  EXPECT_EQ(LoadHostFile(FileName, Limit), Largest);
+  EXPECT_EQ(LoadHostFile(FileName, MaxHosts, MaxHostBytes), Largest);
   std::filesystem::remove(FileName);
   std::filesystem::create_directory(FileName);
   EXPECT_NE(SaveFailure({"a"}), "");
@@ -180,8 +185,19 @@ TEST_F(HostFolderTest, AReadOnlyProgramFolderKeepsTheHistoryInTheUsersDataFolder
   // Made once, the folder is used as it is from then on.
   SaveHostFile(Folder + "/host.txt", {"127.0.0.1", "b.example"}, HostStoreTest::Limit);
   EXPECT_EQ(HostFolder(Program.Path()), Folder);
-  EXPECT_EQ(LoadHostFile(HostFolder(Program.Path()) + "/host.txt", HostStoreTest::Limit),
+  EXPECT_EQ(LoadHostFile(HostFolder(Program.Path()) + "/host.txt", HostStoreTest::MaxHosts,
+                         HostStoreTest::MaxHostBytes),
             (THosts{"127.0.0.1", "b.example"}));
+}
+
+// Root may write anywhere, also where an install puts the program.
+TEST_F(HostFolderTest, AnInstalledProgramKeepsTheHistoryInTheUsersOwnDataFolder) {
+  const QTemporaryDir Prefix;
+  const QString Program = Prefix.filePath("lib/quorvel");
+  ASSERT_TRUE(QDir().mkpath(Program));
+  const std::string Folder = HostFolder(Program.toStdString());
+  EXPECT_EQ(Folder, Home.filePath("data/quorvel").toStdString());
+  EXPECT_EQ(std::filesystem::status(Folder).permissions(), std::filesystem::perms::owner_all);
 }
 
 TEST_F(HostFolderTest, WithoutAUserFolderEitherTheProgramFolderStaysAndItsSaveFails) {

@@ -1,6 +1,7 @@
 #include "app/Unit1.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QAccessible>
 #include <QApplication>
@@ -473,7 +474,8 @@ TEST_F(HostHistoryTest, KnownHostKeepsItsPlaceAndALongListShrinksByOnePerPing) {
   for (const std::string& Host : File) Bytes += Host + "\n";
   Store(Bytes);
   StartRun();
-  // Loading applies no limit, drops no duplicate and trims nothing.
+  // Loading applies no limit below the most the settings allow, drops no
+  // duplicate and trims nothing.
   EXPECT_EQ(Hosts(), File);
   ASSERT_EQ(Form1->speMaxHosts->Value(), 10);
   Form1->RememberHost("HOST5");
@@ -532,6 +534,23 @@ TEST_F(HostHistoryTest, TheLargestHistoryTheWindowCanHoldIsSavedAndReadBack) {
   StartRun();
   EXPECT_EQ(Hosts(), Written);
   EXPECT_TRUE(Boxes.empty());
+}
+
+// Memory is bounded by the hosts the settings can remember, not by the file.
+TEST_F(HostHistoryTest, AHistoryOfMillionsOfLinesGivesTheHostsTheSettingsAllowAndIsSaved) {
+  EndRun();
+  std::ofstream File(FileName, std::ios::binary);
+  for (int Line = 0; Line < 3'000'000; ++Line) File << "h" << Line << '\n';
+  File.close();
+  rusage Before{}, After{};
+  getrusage(RUSAGE_SELF, &Before);
+  StartRun();
+  getrusage(RUSAGE_SELF, &After);
+  EXPECT_LT(After.ru_maxrss - Before.ru_maxrss, 64 * 1024) << "kilobytes";
+  EXPECT_EQ(Hosts().size(), 100u);
+  EXPECT_EQ(Hosts().back(), "h99");
+  EndRun();
+  EXPECT_EQ(Stored().size(), 490u) << "h0 to h99 with CR LF";
 }
 
 TEST_F(HostHistoryTest, FailedSaveShowsTheMessageWithTheFullPath) {

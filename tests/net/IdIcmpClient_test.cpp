@@ -11,6 +11,7 @@
 #include <optional>
 #include <random>
 #include <thread>
+#include <utility>
 
 #include "net/IdAntiFreezeBase.h"
 #include "net/IdException.h"
@@ -871,7 +872,7 @@ TEST_F(EchoPeerNetwork, ADatagramShorterThanItsHeaderPlus8Raises) {
 
 namespace {
 
-enum class TSocketKind { Raw, Datagram };
+enum class TSocketKind { Raw, Datagram, Helper };
 enum class TFinalAnswer { Echo, UnreachableQuotingOptions, None };
 
 // Everything that others may send us while a ping waits, none of it ours:
@@ -932,17 +933,18 @@ class EchoUnderTraffic : public EchoNetwork, public testing::WithParamInterface<
   void SetUp() override {
     if (!RawSocketsAllowed()) GTEST_SKIP() << "the noise comes from a raw socket";
     EchoNetwork::SetUp();
-    if (GetParam() == TSocketKind::Datagram) {
-      ASSERT_TRUE(SetPingGroupRange(true));
+    // The echo helper serves a thread that may open neither kind of socket.
+    if (GetParam() != TSocketKind::Raw) {
+      ASSERT_TRUE(SetPingGroupRange(GetParam() == TSocketKind::Datagram));
     }
   }
   void TearDown() override {
-    if (GetParam() == TSocketKind::Datagram) SetPingGroupRange(false);
+    if (GetParam() != TSocketKind::Raw) SetPingGroupRange(false);
     EchoNetwork::TearDown();
   }
   TReplyStatus PingThroughTheSocketKind(const std::string& AHost, std::int32_t ATimeOut) {
     std::optional<RawSocketsWithheld> Withheld;
-    if (GetParam() == TSocketKind::Datagram) {
+    if (GetParam() != TSocketKind::Raw) {
       Withheld.emplace();
       EXPECT_FALSE(RawSocketsAllowed()) << "the ping would go through a raw socket";
     }
@@ -1031,4 +1033,49 @@ INSTANTIATE_TEST_SUITE_P(SocketKinds, EchoUnderTraffic,
                          testing::Values(TSocketKind::Raw, TSocketKind::Datagram),
                          [](const testing::TestParamInfo<TSocketKind>& AInfo) {
                            return AInfo.param == TSocketKind::Raw ? "RawSocket" : "DatagramSocket";
+                         });
+
+namespace {
+
+// Stands for the window: keeps the longest time it went without being served.
+class TServedWindow : public TIdAntiFreezeBase {
+ public:
+  using TIdAntiFreezeBase::TIdAntiFreezeBase;
+  void PumpMessages() override { Served(); }
+  void Served() {
+    const auto Now = std::chrono::steady_clock::now();
+    Longest = std::max(Longest, Now - std::exchange(Last, Now));
+  }
+  std::chrono::steady_clock::time_point Last = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::duration Longest{};
+};
+
+using EchoUnderAStream = EchoUnderTraffic;
+
+}  // namespace
+
+// A thousand replies a second with our identifier and sequence but another
+// time stamp: the kernel and the echo helper pass them on, the client finds
+// each foreign, and no slice of the wait ends idle.
+TEST_P(EchoUnderAStream, TheWindowIsServedEverySliceAndTheAnswerAfterItCounts) {
+  auto Answers = Peer([](std::span<const std::uint8_t> ARequest) {
+    Bytes Stale = EchoReply(ARequest);
+    Stale[8] ^= 0xFF;
+    std::vector<PeerAnswer> Out(1000, {IcmpMessage(0, 0, std::span(Stale).subspan(4)), 1});
+    Out.push_back({EchoReply(ARequest), 1});
+    return Out;
+  });
+  TServedWindow Window(nullptr);
+  EXPECT_EQ(PingThroughTheSocketKind("198.51.100.2", 10000).Status, rsEcho);
+  Window.Served();
+  EXPECT_EQ(Answers->AnswersSent(), 1001);
+  EXPECT_LT(Window.Longest, std::chrono::milliseconds(400)) << "250 ms slices, on a loaded machine";
+}
+
+INSTANTIATE_TEST_SUITE_P(SocketKinds, EchoUnderAStream,
+                         testing::Values(TSocketKind::Raw, TSocketKind::Datagram,
+                                         TSocketKind::Helper),
+                         [](const testing::TestParamInfo<TSocketKind>& AInfo) {
+                           return (std::array{"RawSocket", "DatagramSocket",
+                                              "EchoHelper"})[static_cast<int>(AInfo.param)];
                          });
