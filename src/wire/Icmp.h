@@ -64,6 +64,9 @@ struct IcmpView {
   std::optional<IpAddress> quotedDestination;
 };
 
+// The kind of a message of `family` with this type and code.
+MessageKind KindOf(Family family, std::uint8_t type, std::uint8_t code);
+
 // Reads an ICMP message of `family` (without the IP header in front); nullopt
 // when it is shorter than its 8-byte header.
 std::optional<IcmpView> ReadIcmp(Family family, std::span<const std::uint8_t> message);

@@ -3,6 +3,7 @@
 // IPv4 header that frames a message for those who expect a raw socket's view.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -36,8 +37,8 @@ std::optional<IpHeaderView> ReadIpv6(std::span<const std::uint8_t> bytes);
 std::optional<IpHeaderView> ReadIp(std::span<const std::uint8_t> bytes);
 
 struct Ipv4Fields {
-  std::array<std::uint8_t, 4> source{};       // network order
-  std::array<std::uint8_t, 4> destination{};  // network order
+  std::uint32_t source = 0;       // network order, as in_addr holds it
+  std::uint32_t destination = 0;  // network order
   std::uint8_t ttl = 0;
 };
 

@@ -10,19 +10,21 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/echohelper/EchoHelperProtocol.h"
 #include "support/EchoHelperProcess.h"
 #include "support/IcmpPeer.h"
 #include "support/ScopedFd.h"
+#include "wire/HelperMessages.h"
 
 namespace quorvel::test {
 namespace {
 
-using namespace quorvel::echohelper;
+using namespace quorvel::wire;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes Echo(std::uint8_t type, std::uint8_t sequence) {
@@ -32,7 +34,16 @@ Bytes Echo(std::uint8_t type, std::uint8_t sequence) {
 }
 
 Bytes Command(const Bytes& request, const char* to = "127.0.0.1", std::uint8_t ttl = 64) {
-  return BuildCommand({inet_addr(to), ttl, request});
+  return BuildCommand({*ParseAddress(to), ttl, request});
+}
+
+// The ICMP message of a relay passed on within `timeoutMs`.
+std::optional<Bytes> Relayed(EchoHelperProcess& helper, int timeoutMs) {
+  const auto relay = helper.Datagram(timeoutMs);
+  if (!relay) return std::nullopt;
+  const std::optional<Relay> read = ParseRelay(*relay);
+  if (!read) return Bytes{};
+  return Bytes(read->message.begin(), read->message.end());
 }
 
 // The value of a field of /proc/<pid>/status.
@@ -53,8 +64,8 @@ class EchoHelper : public testing::Test {
 
   // Nothing more is passed on within a while.
   void ExpectNothingMore() {
-    const auto more = helper.Datagram(300);
-    EXPECT_FALSE(more) << "passed on a datagram of type " << int((*more)[20]);
+    const auto more = Relayed(helper, 300);
+    EXPECT_FALSE(more) << "passed on a message of type " << int(more->empty() ? -1 : (*more)[0]);
   }
 
   EchoHelperProcess helper;
@@ -70,27 +81,55 @@ TEST_F(EchoHelper, GivesUpEveryCapabilityAndKeepsNoEnvironment) {
 }
 
 TEST_F(EchoHelper, SendsAnEchoRequestAndPassesOnItsReplyAlone) {
-  const Bytes request = Echo(8, 0xA1);
-  ASSERT_EQ(helper.Command(Command(request)), 0);
-  const auto reply = helper.Datagram(2000);
-  ASSERT_TRUE(reply);
-  ASSERT_EQ(reply->size(), 20 + request.size());
-  EXPECT_EQ((*reply)[9], 1);
-  EXPECT_EQ((*reply)[20], 0) << "the echo reply, not our own request";
-  EXPECT_EQ(Bytes(reply->begin() + 24, reply->end()), Bytes(request.begin() + 4, request.end()));
-  ExpectNothingMore();
+  for (const auto& [to, type] : {std::pair{"127.0.0.1", 8}, std::pair{"::1", 128}}) {
+    const Bytes request = Echo(std::uint8_t(type), 0xA1);
+    ASSERT_EQ(helper.Command(Command(request, to)), 0) << to;
+    const auto reply = helper.Datagram(2000);
+    ASSERT_TRUE(reply) << to;
+    const std::optional<Relay> relay = ParseRelay(*reply);
+    ASSERT_TRUE(relay);
+    EXPECT_EQ(relay->source, *ParseAddress(to));
+    EXPECT_EQ(relay->message[0], type == 8 ? 0 : 129) << "the echo reply, not our own request";
+    EXPECT_EQ(Bytes(relay->message.begin() + 4, relay->message.end()),
+              Bytes(request.begin() + 4, request.end()));
+    EXPECT_GT(relay->receivedNs, 0) << "the kernel's receive time";
+    ExpectNothingMore();
+  }
 }
 
-TEST_F(EchoHelper, RefusesMalformedOversizedAndNonEchoCommandsAndServesTheNext) {
+TEST_F(EchoHelper, RefusesMalformedOversizedNonEchoAndGroupCommandsAndServesTheNext) {
   Bytes oversized = Command(Echo(8, 1));
   oversized.resize(70'000);
+  Bytes request = Echo(8, 1);
+  request.resize(kHelperMaxRequest + 1, 'E');
   const Bytes refused[] = {Bytes{'E'}, Command(Echo(13, 1)), Command(Echo(0, 1)),
                            Command(Echo(8, 1), "127.0.0.1", 0)};
   for (const Bytes& command : refused) EXPECT_EQ(helper.Command(command), EINVAL);
   EXPECT_EQ(helper.Command(oversized), EMSGSIZE);
+  EXPECT_EQ(helper.Command(Command(request)), EMSGSIZE) << "a payload over the bound";
+  for (const char* group : {"224.0.0.1", "255.255.255.255", "127.255.255.255"})
+    EXPECT_EQ(helper.Command(Command(Echo(8, 1), group)), EACCES) << group;
+  EXPECT_EQ(helper.Command(Command(Echo(128, 1), "ff02::1")), EACCES);
   ExpectNothingMore();
   EXPECT_EQ(helper.Command(Command(Echo(8, 2))), 0);
   EXPECT_TRUE(helper.Datagram(2000));
+}
+
+TEST_F(EchoHelper, CapsItsRateWhateverItIsAsked) {
+  int sent = 0;
+  int refused = 0;
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 400; ++i) {
+    const std::optional<int> error = helper.Command(Command(Echo(8, std::uint8_t(i))));
+    ASSERT_TRUE(error);
+    sent += *error == 0 ? 1 : 0;
+    refused += *error == ENOBUFS ? 1 : 0;
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(sent + refused, 400);
+  EXPECT_LE(sent, 100 + static_cast<int>(1000 * seconds) + 1) << "a burst, then 1000 a second";
+  EXPECT_GT(refused, 0);
 }
 
 TEST_F(EchoHelper, ADestinationWithoutARouteGetsTheSystemsRefusal) {
