@@ -1,0 +1,199 @@
+#include "probe/IcmpSocket.h"
+
+#include <linux/icmp.h>
+#include <netinet/icmp6.h>
+#include <netinet/in.h>
+#include <sys/random.h>
+#include <sys/socket.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "wire/IpHeader.h"
+
+namespace quorvel::probe {
+namespace {
+
+// Room for replies to thousands of probes that answer within the same
+// moment, as loopback's do; the kernel caps what it grants without privilege.
+constexpr int kReceiveBuffer = 32 << 20;
+// Messages one readiness takes, so one socket cannot starve the loop.
+constexpr int kPerWake = 256;
+constexpr std::size_t kLargestDatagram = 65536;
+
+bool Enable(int fd, int level, int option) {
+  const int on = 1;
+  return ::setsockopt(fd, level, option, &on, sizeof on) == 0;
+}
+
+void KeepAnswerTypesOnly(int fd, wire::Family family) {
+  if (family == wire::Family::kIpv4) {
+    icmp_filter filter{~((1u << ICMP_ECHOREPLY) | (1u << ICMP_DEST_UNREACH) |
+                         (1u << ICMP_SOURCE_QUENCH) | (1u << ICMP_REDIRECT) |
+                         (1u << ICMP_TIME_EXCEEDED) | (1u << ICMP_PARAMETERPROB))};
+    ::setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
+    return;
+  }
+  icmp6_filter filter;
+  ICMP6_FILTER_SETBLOCKALL(&filter);
+  for (const int type : {ICMP6_ECHO_REPLY, ICMP6_DST_UNREACH, ICMP6_PACKET_TOO_BIG,
+                         ICMP6_TIME_EXCEEDED, ICMP6_PARAM_PROB})
+    ICMP6_FILTER_SETPASS(type, &filter);
+  ::setsockopt(fd, IPPROTO_ICMPV6, ICMP6_FILTER, &filter, sizeof filter);
+}
+
+socklen_t ToSocketAddress(const wire::IpAddress& address, sockaddr_storage& out) {
+  out = {};
+  if (address.family == wire::Family::kIpv4) {
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&out);
+    v4->sin_family = AF_INET;
+    std::memcpy(&v4->sin_addr, address.bytes.data(), 4);
+    return sizeof *v4;
+  }
+  auto* v6 = reinterpret_cast<sockaddr_in6*>(&out);
+  v6->sin6_family = AF_INET6;
+  std::memcpy(&v6->sin6_addr, address.bytes.data(), 16);
+  return sizeof *v6;
+}
+
+wire::IpAddress FromSocketAddress(const sockaddr_storage& address) {
+  if (address.ss_family == AF_INET6) {
+    const auto& v6 = reinterpret_cast<const sockaddr_in6&>(address);
+    return wire::IpAddress::V6(std::span<const std::uint8_t, 16>(v6.sin6_addr.s6_addr, 16));
+  }
+  const auto& v4 = reinterpret_cast<const sockaddr_in&>(address);
+  return wire::IpAddress::V4(
+      std::span<const std::uint8_t, 4>(reinterpret_cast<const std::uint8_t*>(&v4.sin_addr), 4));
+}
+
+std::int64_t RealtimeNs() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
+
+// The identifier a datagram socket's requests carry: the kernel gives each
+// socket one, as its local port, once it is bound.
+bool BindIdentifier(int fd, wire::Family family, std::array<std::uint8_t, 2>& identifier) {
+  sockaddr_storage local{};
+  const socklen_t size = ToSocketAddress(wire::IpAddress{family, {}}, local);
+  if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), size) != 0) return false;
+  socklen_t length = sizeof local;
+  if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0) return false;
+  const in_port_t port = family == wire::Family::kIpv4
+                             ? reinterpret_cast<const sockaddr_in&>(local).sin_port
+                             : reinterpret_cast<const sockaddr_in6&>(local).sin6_port;
+  std::memcpy(identifier.data(), &port, identifier.size());
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<IcmpSocket> IcmpSocket::Open(wire::Family family, bool raw, int* error) {
+  const bool v4 = family == wire::Family::kIpv4;
+  const int fd = ::socket(v4 ? AF_INET : AF_INET6,
+                          (raw ? SOCK_RAW : SOCK_DGRAM) | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                          v4 ? IPPROTO_ICMP : IPPROTO_ICMPV6);
+  if (fd < 0) {
+    *error = errno;
+    return nullptr;
+  }
+  std::unique_ptr<IcmpSocket> socket(new IcmpSocket(family, raw, fd));
+  if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &kReceiveBuffer, sizeof kReceiveBuffer) != 0)
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kReceiveBuffer, sizeof kReceiveBuffer);
+  bool ready =
+      Enable(fd, SOL_SOCKET, SO_TIMESTAMPNS) &&
+      (v4 ? Enable(fd, IPPROTO_IP, IP_RECVTTL) : Enable(fd, IPPROTO_IPV6, IPV6_RECVHOPLIMIT));
+  if (raw) {
+    KeepAnswerTypesOnly(fd, family);
+    // Another program's requests carry another identifier, most likely.
+    if (::getrandom(socket->identifier_.data(), socket->identifier_.size(), 0) < 0)
+      socket->identifier_ = {0x51, 0x56};
+  } else {
+    ready = ready &&
+            (v4 ? Enable(fd, IPPROTO_IP, IP_RECVERR) : Enable(fd, IPPROTO_IPV6, IPV6_RECVERR)) &&
+            BindIdentifier(fd, family, socket->identifier_);
+  }
+  if (!ready) {
+    *error = errno;
+    return nullptr;
+  }
+  return socket;
+}
+
+IcmpSocket::IcmpSocket(wire::Family family, bool raw, int fd)
+    : family_(family), raw_(raw), fd_(fd), buffer_(kLargestDatagram) {}
+
+IcmpSocket::~IcmpSocket() { ::close(fd_); }
+
+std::optional<Completion> IcmpSocket::Send(const wire::IpAddress& to, int ttl,
+                                           std::span<const std::uint8_t> request,
+                                           std::uint64_t token) {
+  if (ttl != ttl_) {
+    const int value = ttl == 0 ? -1 : ttl;  // -1: back to the system's default
+    const bool v4 = family_ == wire::Family::kIpv4;
+    if (::setsockopt(fd_, v4 ? IPPROTO_IP : IPPROTO_IPV6, v4 ? IP_TTL : IPV6_UNICAST_HOPS, &value,
+                     sizeof value) != 0)
+      return Completion{token, errno, 0};
+    ttl_ = ttl;
+  }
+  sockaddr_storage address{};
+  const socklen_t size = ToSocketAddress(to, address);
+  const std::int64_t sentNs = RealtimeNs();
+  const ssize_t sent = ::sendto(fd_, request.data(), request.size(), 0,
+                                reinterpret_cast<const sockaddr*>(&address), size);
+  if (sent < 0) return Completion{token, errno, sentNs};
+  return Completion{token, 0, sentNs};
+}
+
+bool IcmpSocket::ReceiveOne(int flags, std::vector<Arrival>& arrivals) {
+  sockaddr_storage from{};
+  alignas(cmsghdr) std::array<std::uint8_t, wire::kControlRoom> control;
+  iovec chunk{buffer_.data(), buffer_.size()};
+  msghdr header{};
+  header.msg_name = &from;
+  header.msg_namelen = sizeof from;
+  header.msg_iov = &chunk;
+  header.msg_iovlen = 1;
+  header.msg_control = control.data();
+  header.msg_controllen = control.size();
+  const ssize_t size = ::recvmsg(fd_, &header, flags | MSG_DONTWAIT);
+  if (size < 0) {
+    if (errno == EAGAIN || errno == EINTR) return false;
+    // A pending error of the socket itself is taken by this receive.
+    return (flags & MSG_ERRQUEUE) == 0;
+  }
+  const wire::ReceiveInfo info = wire::ReadControl({control.data(), header.msg_controllen});
+  std::span<const std::uint8_t> message(buffer_.data(), static_cast<std::size_t>(size));
+  Arrival arrival;
+  arrival.family = family_;
+  arrival.from = FromSocketAddress(from);
+  arrival.ttl = info.ttl.value_or(0);
+  arrival.stampNs = info.stampNs;
+  if ((flags & MSG_ERRQUEUE) != 0) {
+    // Only errors that an ICMP message reported concern a probe.
+    if (!info.error || !info.error->fromIcmp || !info.error->offender) return true;
+    arrival.error = info.error;
+    arrival.from = *info.error->offender;
+  } else if (raw_ && family_ == wire::Family::kIpv4) {
+    const std::optional<wire::IpHeaderView> ip = wire::ReadIpv4(message);
+    if (!ip) return true;
+    arrival.from = ip->source;
+    arrival.ttl = ip->ttl;
+    message = ip->payload;
+  }
+  arrival.message.assign(message.begin(), message.end());
+  arrivals.push_back(std::move(arrival));
+  return true;
+}
+
+void IcmpSocket::Receive(int, std::vector<Arrival>& arrivals, std::vector<Completion>&) {
+  int taken = 0;
+  if (!raw_)
+    while (taken < kPerWake && ReceiveOne(MSG_ERRQUEUE, arrivals)) ++taken;
+  while (taken < kPerWake && ReceiveOne(0, arrivals)) ++taken;
+}
+
+}  // namespace quorvel::probe
