@@ -8,8 +8,6 @@
 // no file, never hands out a descriptor, and ends when its user closes the
 // control channel or dies.
 #include <linux/capability.h>
-#include <linux/icmp.h>
-#include <netinet/icmp6.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -25,6 +23,7 @@
 #include <cstring>
 #include <span>
 
+#include "helper/RawIcmp.h"
 #include "helper/RelayFilter.h"
 #include "wire/ControlMessages.h"
 #include "wire/HelperMessages.h"
@@ -64,38 +63,6 @@ std::int64_t Now(clockid_t clock) {
   timespec now{};
   ::clock_gettime(clock, &now);
   return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
-}
-
-void Enable(int fd, int level, int option) {
-  const int on = 1;
-  ::setsockopt(fd, level, option, &on, sizeof on);
-}
-
-// Raw sockets see every ICMP message the host receives; only the types that
-// can answer an echo request reach the filter in user space.
-int OpenIpv4() {
-  const int raw = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_ICMP);
-  if (raw < 0) return -errno;
-  icmp_filter filter{~((1u << ICMP_ECHOREPLY) | (1u << ICMP_DEST_UNREACH) |
-                       (1u << ICMP_SOURCE_QUENCH) | (1u << ICMP_REDIRECT) |
-                       (1u << ICMP_TIME_EXCEEDED) | (1u << ICMP_PARAMETERPROB))};
-  ::setsockopt(raw, SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
-  Enable(raw, SOL_SOCKET, SO_TIMESTAMPNS);
-  return raw;
-}
-
-int OpenIpv6() {
-  const int raw = ::socket(AF_INET6, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_ICMPV6);
-  if (raw < 0) return -errno;
-  icmp6_filter filter;
-  ICMP6_FILTER_SETBLOCKALL(&filter);
-  for (const int type : {ICMP6_ECHO_REPLY, ICMP6_DST_UNREACH, ICMP6_PACKET_TOO_BIG,
-                         ICMP6_TIME_EXCEEDED, ICMP6_PARAM_PROB})
-    ICMP6_FILTER_SETPASS(type, &filter);
-  ::setsockopt(raw, IPPROTO_ICMPV6, ICMP6_FILTER, &filter, sizeof filter);
-  Enable(raw, SOL_SOCKET, SO_TIMESTAMPNS);
-  Enable(raw, IPPROTO_IPV6, IPV6_RECVHOPLIMIT);
-  return raw;
 }
 
 bool Answer(HelperMessage kind, const HelperResult& result) {
@@ -158,16 +125,18 @@ bool ServeCommands(const RawSockets& raw, helper::SentEchoes& sent, helper::Rate
 }
 
 // The source, time-to-live and ICMP message of what one raw socket read.
-bool ReadAnswer(Family family, std::span<const std::uint8_t> bytes, const sockaddr_in6& from,
+bool ReadAnswer(Family family, std::span<const std::uint8_t> bytes, const sockaddr_storage& from,
                 const ReceiveInfo& info, Relay& relay) {
   if (family == Family::kIpv4) {
     const std::optional<IpHeaderView> header = ReadIpv4(bytes);
     if (!header || header->protocol != kProtocolIcmp) return false;
     relay.source = header->source;
+    relay.destination = header->destination;
     relay.ttl = header->ttl;
     relay.message = header->payload;
   } else {
-    relay.source = IpAddress::V6(std::span<const std::uint8_t, 16>(from.sin6_addr.s6_addr, 16));
+    relay.source = helper::FromSocketAddress(from);
+    relay.destination = info.destination.value_or(IpAddress{Family::kIpv6, {}});
     relay.ttl = info.ttl.value_or(0);
     relay.message = bytes;
   }
@@ -179,22 +148,13 @@ bool ReadAnswer(Family family, std::span<const std::uint8_t> bytes, const sockad
 bool RelayAnswers(Family family, int fd, const helper::SentEchoes& sent) {
   static std::array<std::uint8_t, kHelperMaxRelay> datagram;
   for (int i = 0; i < kPerWake; ++i) {
-    sockaddr_in6 from{};
-    alignas(cmsghdr) std::array<std::uint8_t, kControlRoom> control;
-    iovec chunk{datagram.data(), datagram.size()};
-    msghdr header{};
-    header.msg_name = &from;
-    header.msg_namelen = sizeof from;
-    header.msg_iov = &chunk;
-    header.msg_iovlen = 1;
-    header.msg_control = control.data();
-    header.msg_controllen = control.size();
-    const ssize_t size = ::recvmsg(fd, &header, MSG_DONTWAIT);
+    sockaddr_storage from{};
+    ReceiveInfo info;
+    const ssize_t size = helper::ReceiveMessage(fd, datagram, 0, &from, &info);
     if (size < 0) return true;  // drained, or a pending error taken
     const std::span<const std::uint8_t> received{datagram.data(), static_cast<std::size_t>(size)};
     Relay relay;
-    if (!ReadAnswer(family, received, from, ReadControl({control.data(), header.msg_controllen}),
-                    relay) ||
+    if (!ReadAnswer(family, received, from, info, relay) ||
         !sent.Answers(relay.source, relay.message))
       continue;
     const std::vector<std::uint8_t> message = BuildRelay(relay);
@@ -215,8 +175,8 @@ int main() {
   }
   ::close_range(kDataChannel + 2, ~0u, 0);  // keeps the standard error stream only
 
-  const int v4 = OpenIpv4();
-  const int v6 = OpenIpv6();
+  const int v4 = helper::OpenRawIcmp(Family::kIpv4);
+  const int v6 = helper::OpenRawIcmp(Family::kIpv6);
   if (!DropAllCapabilities()) return 1;
   const RawSockets raw{v4 < 0 ? -1 : v4, v6 < 0 ? -1 : v6};
   if (!Answer(HelperMessage::kReady, {v4 < 0 ? -v4 : 0, v6 < 0 ? -v6 : 0})) return 0;

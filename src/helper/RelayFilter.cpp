@@ -39,9 +39,10 @@ void SentEchoes::Remember(const wire::IpAddress& destination,
 bool SentEchoes::Answers(const wire::IpAddress& source,
                          std::span<const std::uint8_t> message) const {
   const std::optional<wire::IcmpView> view = wire::ReadIcmp(source.family, message);
-  // Our own requests, as loopback shows them, answer nothing.
+  // Our own requests, as loopback shows them, and types that tell nothing
+  // about a request answer nothing.
   if (!view || view->kind == wire::MessageKind::kEchoRequest ||
-      view->echo.size() < wire::kIcmpHeader)
+      view->kind == wire::MessageKind::kOther || view->echo.size() < wire::kIcmpHeader)
     return false;
   const bool reply = view->kind == wire::MessageKind::kEchoReply;
   if (reply && view->code != 0) return false;

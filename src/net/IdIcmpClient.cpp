@@ -80,11 +80,15 @@ void BuildEchoRequest(TIdEchoRequest& ARequest, std::uint16_t ASequence,
 TIdEchoDatagram ExamineDatagram(std::span<const std::uint8_t> ADatagram,
                                 const TIdEchoRequest& ARequest) {
   TIdEchoDatagram Result;
-  const std::optional<wire::IpHeaderView> Header = wire::ReadIpv4(ADatagram);
-  if (!Header || Header->payload.size() < wire::kIcmpHeader) {
+  const std::size_t H = ADatagram.empty() ? 0 : wire::Ipv4HeaderLength(ADatagram[0]);
+  // A datagram without a whole fixed IP header cannot hold the fields read below.
+  if (ADatagram.size() < std::max(wire::kIpv4MinHeader, H + wire::kIcmpHeader)) {
     Result.Verdict = TIdDatagramVerdict::TooShort;
     return Result;
   }
+  // A header that no IPv4 socket delivers holds nothing of ours.
+  const std::optional<wire::IpHeaderView> Header = wire::ReadIpv4(ADatagram);
+  if (!Header) return Result;
   const std::optional<wire::IcmpView> Message =
       wire::ReadIcmp(wire::Family::kIpv4, Header->payload);
   // An echo is ours when it carries the request's identifier, sequence number

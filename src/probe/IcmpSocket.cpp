@@ -1,7 +1,5 @@
 #include "probe/IcmpSocket.h"
 
-#include <linux/icmp.h>
-#include <netinet/icmp6.h>
 #include <netinet/in.h>
 #include <sys/random.h>
 #include <sys/socket.h>
@@ -11,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "helper/RawIcmp.h"
 #include "wire/IpHeader.h"
 
 namespace quorvel::probe {
@@ -28,22 +27,6 @@ bool Enable(int fd, int level, int option) {
   return ::setsockopt(fd, level, option, &on, sizeof on) == 0;
 }
 
-void KeepAnswerTypesOnly(int fd, wire::Family family) {
-  if (family == wire::Family::kIpv4) {
-    icmp_filter filter{~((1u << ICMP_ECHOREPLY) | (1u << ICMP_DEST_UNREACH) |
-                         (1u << ICMP_SOURCE_QUENCH) | (1u << ICMP_REDIRECT) |
-                         (1u << ICMP_TIME_EXCEEDED) | (1u << ICMP_PARAMETERPROB))};
-    ::setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
-    return;
-  }
-  icmp6_filter filter;
-  ICMP6_FILTER_SETBLOCKALL(&filter);
-  for (const int type : {ICMP6_ECHO_REPLY, ICMP6_DST_UNREACH, ICMP6_PACKET_TOO_BIG,
-                         ICMP6_TIME_EXCEEDED, ICMP6_PARAM_PROB})
-    ICMP6_FILTER_SETPASS(type, &filter);
-  ::setsockopt(fd, IPPROTO_ICMPV6, ICMP6_FILTER, &filter, sizeof filter);
-}
-
 socklen_t ToSocketAddress(const wire::IpAddress& address, sockaddr_storage& out) {
   out = {};
   if (address.family == wire::Family::kIpv4) {
@@ -56,16 +39,6 @@ socklen_t ToSocketAddress(const wire::IpAddress& address, sockaddr_storage& out)
   v6->sin6_family = AF_INET6;
   std::memcpy(&v6->sin6_addr, address.bytes.data(), 16);
   return sizeof *v6;
-}
-
-wire::IpAddress FromSocketAddress(const sockaddr_storage& address) {
-  if (address.ss_family == AF_INET6) {
-    const auto& v6 = reinterpret_cast<const sockaddr_in6&>(address);
-    return wire::IpAddress::V6(std::span<const std::uint8_t, 16>(v6.sin6_addr.s6_addr, 16));
-  }
-  const auto& v4 = reinterpret_cast<const sockaddr_in&>(address);
-  return wire::IpAddress::V4(
-      std::span<const std::uint8_t, 4>(reinterpret_cast<const std::uint8_t*>(&v4.sin_addr), 4));
 }
 
 std::int64_t RealtimeNs() {
@@ -93,27 +66,26 @@ bool BindIdentifier(int fd, wire::Family family, std::array<std::uint8_t, 2>& id
 
 std::unique_ptr<IcmpSocket> IcmpSocket::Open(wire::Family family, bool raw, int* error) {
   const bool v4 = family == wire::Family::kIpv4;
-  const int fd = ::socket(v4 ? AF_INET : AF_INET6,
-                          (raw ? SOCK_RAW : SOCK_DGRAM) | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                          v4 ? IPPROTO_ICMP : IPPROTO_ICMPV6);
+  const int fd = raw ? helper::OpenRawIcmp(family)
+                     : ::socket(v4 ? AF_INET : AF_INET6, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                                v4 ? int{IPPROTO_ICMP} : int{IPPROTO_ICMPV6});
   if (fd < 0) {
-    *error = errno;
+    *error = raw ? -fd : errno;
     return nullptr;
   }
   std::unique_ptr<IcmpSocket> socket(new IcmpSocket(family, raw, fd));
   if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &kReceiveBuffer, sizeof kReceiveBuffer) != 0)
     ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kReceiveBuffer, sizeof kReceiveBuffer);
-  bool ready =
-      Enable(fd, SOL_SOCKET, SO_TIMESTAMPNS) &&
-      (v4 ? Enable(fd, IPPROTO_IP, IP_RECVTTL) : Enable(fd, IPPROTO_IPV6, IPV6_RECVHOPLIMIT));
+  bool ready = true;
   if (raw) {
-    KeepAnswerTypesOnly(fd, family);
     // Another program's requests carry another identifier, most likely.
     if (::getrandom(socket->identifier_.data(), socket->identifier_.size(), 0) < 0)
       socket->identifier_ = {0x51, 0x56};
   } else {
-    ready = ready &&
-            (v4 ? Enable(fd, IPPROTO_IP, IP_RECVERR) : Enable(fd, IPPROTO_IPV6, IPV6_RECVERR)) &&
+    ready = Enable(fd, SOL_SOCKET, SO_TIMESTAMPNS) &&
+            (v4 ? Enable(fd, IPPROTO_IP, IP_RECVTTL) && Enable(fd, IPPROTO_IP, IP_RECVERR)
+                : Enable(fd, IPPROTO_IPV6, IPV6_RECVHOPLIMIT) &&
+                      Enable(fd, IPPROTO_IPV6, IPV6_RECVERR)) &&
             BindIdentifier(fd, family, socket->identifier_);
   }
   if (!ready) {
@@ -150,26 +122,17 @@ std::optional<Completion> IcmpSocket::Send(const wire::IpAddress& to, int ttl,
 
 bool IcmpSocket::ReceiveOne(int flags, std::vector<Arrival>& arrivals) {
   sockaddr_storage from{};
-  alignas(cmsghdr) std::array<std::uint8_t, wire::kControlRoom> control;
-  iovec chunk{buffer_.data(), buffer_.size()};
-  msghdr header{};
-  header.msg_name = &from;
-  header.msg_namelen = sizeof from;
-  header.msg_iov = &chunk;
-  header.msg_iovlen = 1;
-  header.msg_control = control.data();
-  header.msg_controllen = control.size();
-  const ssize_t size = ::recvmsg(fd_, &header, flags | MSG_DONTWAIT);
+  wire::ReceiveInfo info;
+  const ssize_t size = helper::ReceiveMessage(fd_, buffer_, flags, &from, &info);
   if (size < 0) {
     if (errno == EAGAIN || errno == EINTR) return false;
     // A pending error of the socket itself is taken by this receive.
     return (flags & MSG_ERRQUEUE) == 0;
   }
-  const wire::ReceiveInfo info = wire::ReadControl({control.data(), header.msg_controllen});
   std::span<const std::uint8_t> message(buffer_.data(), static_cast<std::size_t>(size));
   Arrival arrival;
   arrival.family = family_;
-  arrival.from = FromSocketAddress(from);
+  arrival.from = helper::FromSocketAddress(from);
   arrival.ttl = info.ttl.value_or(0);
   arrival.stampNs = info.stampNs;
   if ((flags & MSG_ERRQUEUE) != 0) {

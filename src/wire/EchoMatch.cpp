@@ -5,7 +5,6 @@
 namespace quorvel::wire {
 
 bool Answers(const IcmpView& view, std::span<const std::uint8_t> request, const MatchRule& rule) {
-  if (view.kind == MessageKind::kOther) return false;
   const std::span<const std::uint8_t> echo = view.echo;
   const bool isEcho =
       view.kind == MessageKind::kEchoReply || view.kind == MessageKind::kEchoRequest;

@@ -20,9 +20,9 @@ struct MatchRule {
   bool wholeEcho = false;       // an echo must also be exactly as long as the request
 };
 
-// Whether `view` answers `request` (the ICMP message as sent). Echoes match
-// by their own bytes; errors by the request they quote. Kinds that never
-// concern a request (kOther) never answer one.
+// Whether `view` concerns `request` (the ICMP message as sent). Echoes match
+// by their own bytes; every other message by the request it quotes, so each
+// user decides which kinds end a request.
 bool Answers(const IcmpView& view, std::span<const std::uint8_t> request, const MatchRule& rule);
 
 // The identifier and sequence bytes of an echo, as stored.

@@ -12,6 +12,10 @@ namespace {
 // The command's header: kind, TTL, family, a zero byte, the address in 16 bytes.
 constexpr std::size_t kCommandHeader = 20;
 constexpr std::size_t kAddressAt = 4;
+// A relay's header: kind, family, TTL, a zero byte, its source, its
+// destination (16 bytes each), the receive time stamp.
+constexpr std::size_t kRelayDestinationAt = 20;
+constexpr std::size_t kRelayStampAt = 36;
 
 std::optional<Family> FamilyOf(std::uint8_t byte) {
   if (byte == static_cast<std::uint8_t>(Family::kIpv4)) return Family::kIpv4;
@@ -99,7 +103,9 @@ std::vector<std::uint8_t> BuildRelay(const Relay& relay) {
   bytes[1] = static_cast<std::uint8_t>(relay.source.family);
   bytes[2] = relay.ttl;
   std::copy(relay.source.bytes.begin(), relay.source.bytes.end(), bytes.begin() + kAddressAt);
-  std::memcpy(bytes.data() + 20, &relay.receivedNs, sizeof relay.receivedNs);
+  std::copy(relay.destination.bytes.begin(), relay.destination.bytes.end(),
+            bytes.begin() + kRelayDestinationAt);
+  std::memcpy(bytes.data() + kRelayStampAt, &relay.receivedNs, sizeof relay.receivedNs);
   std::copy(relay.message.begin(), relay.message.end(), bytes.begin() + kRelayHeader);
   return bytes;
 }
@@ -109,11 +115,14 @@ std::optional<Relay> ParseRelay(std::span<const std::uint8_t> bytes) {
       bytes[0] != static_cast<std::uint8_t>(HelperMessage::kRelay) || bytes[3] != 0)
     return std::nullopt;
   const std::optional<IpAddress> source = ReadAddress(bytes[1], bytes.subspan(kAddressAt, 16));
-  if (!source) return std::nullopt;
+  const std::optional<IpAddress> destination =
+      ReadAddress(bytes[1], bytes.subspan(kRelayDestinationAt, 16));
+  if (!source || !destination) return std::nullopt;
   Relay relay;
   relay.source = *source;
+  relay.destination = *destination;
   relay.ttl = bytes[2];
-  std::memcpy(&relay.receivedNs, bytes.data() + 20, sizeof relay.receivedNs);
+  std::memcpy(&relay.receivedNs, bytes.data() + kRelayStampAt, sizeof relay.receivedNs);
   relay.message = bytes.subspan(kRelayHeader);
   return relay;
 }

@@ -73,15 +73,16 @@ std::array<std::uint8_t, kResultSize> BuildResult(HelperMessage kind, const Help
 std::optional<HelperResult> ParseResult(std::span<const std::uint8_t> bytes, HelperMessage kind);
 
 // An answer passed on: the ICMP message as its raw socket read it (for IPv4
-// without the IP header), who sent it, its time-to-live or hop limit and the
-// kernel's receive time stamp.
+// without the IP header), who sent it to which address of ours, its
+// time-to-live or hop limit and the kernel's receive time stamp.
 struct Relay {
   IpAddress source;
+  IpAddress destination;  // of the source's family
   std::uint8_t ttl = 0;
   std::int64_t receivedNs = 0;  // CLOCK_REALTIME
   std::span<const std::uint8_t> message;
 };
-inline constexpr std::size_t kRelayHeader = 28;
+inline constexpr std::size_t kRelayHeader = 44;
 std::vector<std::uint8_t> BuildRelay(const Relay& relay);
 // Reads a relay; `message` points into `bytes`. nullopt when malformed.
 std::optional<Relay> ParseRelay(std::span<const std::uint8_t> bytes);

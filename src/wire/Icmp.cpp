@@ -88,7 +88,7 @@ std::optional<IcmpView> ReadIcmp(Family family, std::span<const std::uint8_t> me
   view.kind = KindOf(family, view.type, view.code);
   if (IsEcho(view.kind))
     view.echo = message;
-  else if (view.kind != MessageKind::kOther)
+  else
     ReadQuote(message.subspan(kIcmpHeader), view);
   return view;
 }

@@ -47,7 +47,7 @@ enum class MessageKind : std::uint8_t {
   kParameterProblem,
   kRedirect,      // IPv4 only: the request went on
   kSourceQuench,  // IPv4 only, obsolete: the request went on
-  kOther,         // anything else: never about an echo request
+  kOther,         // anything else; quoting a request of ours only in a raw socket's view
 };
 
 struct IcmpView {
@@ -56,7 +56,7 @@ struct IcmpView {
   std::uint8_t type = 0;
   std::uint8_t code = 0;
   std::uint32_t word = 0;  // bytes 4 to 7, big-endian: the MTU of a packet too big
-  // An echo: the message itself. An error: the echo request it quotes,
+  // An echo: the message itself. Any other: the echo request it quotes,
   // behind the quoted header of its own length, cut where the quote ends;
   // empty when the quote is not an ICMP echo request of this family.
   std::span<const std::uint8_t> echo;

@@ -7,9 +7,11 @@
 
 namespace quorvel::wire {
 
+std::size_t Ipv4HeaderLength(std::uint8_t firstByte) { return std::size_t{firstByte & 0x0Fu} * 4; }
+
 std::optional<IpHeaderView> ReadIpv4(std::span<const std::uint8_t> bytes) {
   if (bytes.size() < kIpv4MinHeader || (bytes[0] >> 4) != 4) return std::nullopt;
-  const std::size_t headerLength = std::size_t{bytes[0] & 0x0Fu} * 4;
+  const std::size_t headerLength = Ipv4HeaderLength(bytes[0]);
   if (headerLength < kIpv4MinHeader || headerLength > bytes.size()) return std::nullopt;
   IpHeaderView view;
   view.headerLength = headerLength;

@@ -29,6 +29,8 @@ struct IpHeaderView {
   std::span<const std::uint8_t> payload;  // what follows the header, as far as given
 };
 
+// The length an IPv4 header gives itself in its first byte: its IHL times 4.
+std::size_t Ipv4HeaderLength(std::uint8_t firstByte);
 // An IPv4 header of length 20 to 60 within `bytes`, or nullopt.
 std::optional<IpHeaderView> ReadIpv4(std::span<const std::uint8_t> bytes);
 // An IPv6 fixed header within `bytes`, or nullopt.

@@ -103,11 +103,12 @@ TEST(HelperResult, RoundTripsAndKnowsItsKind) {
 
 TEST(HelperRelay, RoundTripsAndRefusesWhatIsNoRelay) {
   const Bytes message = Request(16, 129);
-  const Relay relay{*ParseAddress("2001:db8::7"), 63, 42, message};
+  const Relay relay{*ParseAddress("2001:db8::7"), *ParseAddress("2001:db8::1"), 63, 42, message};
   const Bytes bytes = BuildRelay(relay);
   const std::optional<Relay> read = ParseRelay(bytes);
   ASSERT_TRUE(read);
   EXPECT_EQ(read->source, relay.source);
+  EXPECT_EQ(read->destination, relay.destination);
   EXPECT_EQ(read->ttl, 63);
   EXPECT_EQ(read->receivedNs, 42);
   EXPECT_EQ(Bytes(read->message.begin(), read->message.end()), message);

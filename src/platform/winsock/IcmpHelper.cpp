@@ -160,6 +160,7 @@ PosixResult IcmpHelperReceive(int fd, char* buffer, int length, int flags, TSock
   if (!relay || relay->source.family != Family::kIpv4) return Failure(WSAENETDOWN);
   Ipv4Fields header;
   std::memcpy(&header.source, relay->source.bytes.data(), sizeof header.source);
+  std::memcpy(&header.destination, relay->destination.bytes.data(), sizeof header.destination);
   header.ttl = relay->ttl;
   const std::vector<std::uint8_t> datagram = FrameIcmpMessage(header, relay->message);
   const std::size_t received = datagram.size();
