@@ -319,11 +319,11 @@ void Engine::Impl::Match(const Arrival& arrival, TimePoint now) {
   outcome.icmpCode = view->code;
   outcome.mtu = wire::ReportedMtu(*view);
   // A queued error's size is that of the ICMP error that quoted our request.
-  outcome.bytes = arrival.message.size() +
-                  (arrival.error ? wire::kIcmpHeader + (arrival.family == wire::Family::kIpv4
-                                                            ? wire::kIpv4MinHeader
-                                                            : wire::kIpv6Header)
-                                 : 0);
+  outcome.bytes =
+      arrival.size + (arrival.error ? wire::kIcmpHeader + (arrival.family == wire::Family::kIpv4
+                                                               ? wire::kIpv4MinHeader
+                                                               : wire::kIpv6Header)
+                                    : 0);
   const std::chrono::nanoseconds waited = now - probe.sentAt;
   const std::chrono::nanoseconds stamped(arrival.stampNs.value_or(0) - probe.sentNs);
   // The kernel's stamp is of the wall clock: one that was stepped meanwhile

@@ -111,6 +111,7 @@ void HelperLink::TakeRelays(std::vector<Arrival>& arrivals) {
     arrival.ttl = relay->ttl;
     arrival.stampNs = relay->receivedNs;
     arrival.message.assign(relay->message.begin(), relay->message.end());
+    arrival.size = relay->message.size();
     arrivals.push_back(std::move(arrival));
   }
 }

@@ -19,8 +19,7 @@ namespace {
 // moment, as loopback's do; the kernel caps what it grants without privilege.
 constexpr int kReceiveBuffer = 32 << 20;
 // Messages one readiness takes, so one socket cannot starve the loop.
-constexpr int kPerWake = 256;
-constexpr std::size_t kLargestDatagram = 65536;
+constexpr std::size_t kPerWake = 256;
 
 bool Enable(int fd, int level, int option) {
   const int on = 1;
@@ -96,7 +95,7 @@ std::unique_ptr<IcmpSocket> IcmpSocket::Open(wire::Family family, bool raw, int*
 }
 
 IcmpSocket::IcmpSocket(wire::Family family, bool raw, int fd)
-    : family_(family), raw_(raw), fd_(fd), buffer_(kLargestDatagram) {}
+    : family_(family), raw_(raw), fd_(fd), buffer_(kBatch * kSlot) {}
 
 IcmpSocket::~IcmpSocket() { ::close(fd_); }
 
@@ -120,43 +119,75 @@ std::optional<Completion> IcmpSocket::Send(const wire::IpAddress& to, int ttl,
   return Completion{token, 0, sentNs};
 }
 
-bool IcmpSocket::ReceiveOne(int flags, std::vector<Arrival>& arrivals) {
-  sockaddr_storage from{};
-  wire::ReceiveInfo info;
-  const ssize_t size = helper::ReceiveMessage(fd_, buffer_, flags, &from, &info);
-  if (size < 0) {
-    if (errno == EAGAIN || errno == EINTR) return false;
-    // A pending error of the socket itself is taken by this receive.
-    return (flags & MSG_ERRQUEUE) == 0;
-  }
-  std::span<const std::uint8_t> message(buffer_.data(), static_cast<std::size_t>(size));
+void IcmpSocket::Take(int flags, std::span<const std::uint8_t> message, std::size_t size,
+                      const sockaddr_storage& from, const wire::ReceiveInfo& info,
+                      std::vector<Arrival>& arrivals) const {
   Arrival arrival;
   arrival.family = family_;
   arrival.from = helper::FromSocketAddress(from);
   arrival.ttl = info.ttl.value_or(0);
   arrival.stampNs = info.stampNs;
+  arrival.size = size;
   if ((flags & MSG_ERRQUEUE) != 0) {
     // Only errors that an ICMP message reported concern a probe.
-    if (!info.error || !info.error->fromIcmp || !info.error->offender) return true;
+    if (!info.error || !info.error->fromIcmp || !info.error->offender) return;
     arrival.error = info.error;
     arrival.from = *info.error->offender;
   } else if (raw_ && family_ == wire::Family::kIpv4) {
     const std::optional<wire::IpHeaderView> ip = wire::ReadIpv4(message);
-    if (!ip) return true;
+    if (!ip) return;
     arrival.from = ip->source;
     arrival.ttl = ip->ttl;
+    arrival.size -= ip->headerLength;
     message = ip->payload;
   }
   arrival.message.assign(message.begin(), message.end());
   arrivals.push_back(std::move(arrival));
-  return true;
+}
+
+std::size_t IcmpSocket::ReceiveBatch(int flags, std::vector<Arrival>& arrivals) {
+  std::array<mmsghdr, kBatch> headers{};
+  std::array<iovec, kBatch> chunks;
+  std::array<sockaddr_storage, kBatch> senders{};
+  struct alignas(cmsghdr) Control {
+    std::array<std::uint8_t, wire::kControlRoom> bytes;
+  };
+  std::array<Control, kBatch> controls;
+  for (std::size_t i = 0; i < kBatch; ++i) {
+    chunks[i] = {buffer_.data() + i * kSlot, kSlot};
+    msghdr& header = headers[i].msg_hdr;
+    header.msg_name = &senders[i];
+    header.msg_namelen = sizeof senders[i];
+    header.msg_iov = &chunks[i];
+    header.msg_iovlen = 1;
+    header.msg_control = controls[i].bytes.data();
+    header.msg_controllen = controls[i].bytes.size();
+  }
+  const int received =
+      ::recvmmsg(fd_, headers.data(), kBatch, flags | MSG_DONTWAIT | MSG_TRUNC, nullptr);
+  if (received <= 0) {
+    // A pending error of the socket itself is taken by this receive: go on.
+    return received < 0 && errno != EAGAIN && errno != EINTR && (flags & MSG_ERRQUEUE) == 0 ? 1 : 0;
+  }
+  for (std::size_t i = 0; i < static_cast<std::size_t>(received); ++i) {
+    const std::size_t size = headers[i].msg_len;
+    const msghdr& header = headers[i].msg_hdr;
+    Take(flags, {buffer_.data() + i * kSlot, std::min(size, kSlot)}, size, senders[i],
+         wire::ReadControl({controls[i].bytes.data(), header.msg_controllen}), arrivals);
+  }
+  return static_cast<std::size_t>(received);
 }
 
 void IcmpSocket::Receive(int, std::vector<Arrival>& arrivals, std::vector<Completion>&) {
-  int taken = 0;
-  if (!raw_)
-    while (taken < kPerWake && ReceiveOne(MSG_ERRQUEUE, arrivals)) ++taken;
-  while (taken < kPerWake && ReceiveOne(0, arrivals)) ++taken;
+  // A batch that comes back short has emptied the queue.
+  std::size_t taken = 0;
+  for (std::size_t batch = kBatch; batch == kBatch && taken < kPerWake;)
+    taken += batch = ReceiveBatch(0, arrivals);
+  // A pending error keeps the socket readable: when no answer woke it, the
+  // error queue did, so it costs a receive only then.
+  if (!raw_ && taken == 0)
+    for (std::size_t batch = kBatch; batch == kBatch && taken < kPerWake;)
+      taken += batch = ReceiveBatch(MSG_ERRQUEUE, arrivals);
 }
 
 }  // namespace quorvel::probe

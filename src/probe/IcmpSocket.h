@@ -4,6 +4,8 @@
 // kernel for receive time stamps and the answer's TTL or hop limit.
 #pragma once
 
+#include <sys/socket.h>
+
 #include <memory>
 
 #include "probe/Transport.h"
@@ -28,8 +30,16 @@ class IcmpSocket final : public Transport {
 
  private:
   IcmpSocket(wire::Family family, bool raw, int fd);
-  // One recvmsg; false when nothing more waits.
-  bool ReceiveOne(int flags, std::vector<Arrival>& arrivals);
+  // Messages one receive takes, and the room of each: an answer that is
+  // larger (to a probe that was) is cut, its size kept.
+  static constexpr std::size_t kBatch = 16;
+  static constexpr std::size_t kSlot = 4096;
+
+  // One recvmmsg; how many messages it took.
+  std::size_t ReceiveBatch(int flags, std::vector<Arrival>& arrivals);
+  void Take(int flags, std::span<const std::uint8_t> message, std::size_t size,
+            const sockaddr_storage& from, const wire::ReceiveInfo& info,
+            std::vector<Arrival>& arrivals) const;
 
   wire::Family family_;
   bool raw_;

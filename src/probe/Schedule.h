@@ -39,8 +39,9 @@ class Schedule final : public Driven {
   std::vector<int> Descriptors() const override { return {}; }
   std::optional<TimePoint> NextDeadline() const override;
   void HandleReadable(int, TimePoint) override {}
-  // Sends every probe due by `now`. A target that fell more than an interval
-  // behind (a suspended machine) skips what it missed rather than bursting.
+  // Sends every probe due by `now`, and those due within a quarter of a
+  // millisecond after. A target that fell more than an interval behind (a
+  // suspended machine) skips what it missed rather than bursting.
   void HandleTime(TimePoint now) override;
 
  private:

@@ -23,7 +23,8 @@ struct Arrival {
   std::uint8_t ttl = 0;
   std::optional<std::int64_t> stampNs;  // the kernel's CLOCK_REALTIME receive stamp
   std::optional<wire::QueuedError> error;
-  std::vector<std::uint8_t> message;
+  std::vector<std::uint8_t> message;  // as far as it was read
+  std::size_t size = 0;               // the message's whole size
 };
 
 // How a send ended: at once for our own sockets, later for the helper.
