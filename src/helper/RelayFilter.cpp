@@ -46,12 +46,13 @@ bool SentEchoes::Answers(const wire::IpAddress& source,
     return false;
   const bool reply = view->kind == wire::MessageKind::kEchoReply;
   if (reply && view->code != 0) return false;
-  const wire::IpAddress& destination = reply ? source : *view->quotedDestination;
   const wire::MatchRule rule{std::numeric_limits<std::size_t>::max(), true};
   const auto [first, last] = byKey_.equal_range(Key(view->echo));
   return std::any_of(first, last, [&](const auto& found) {
     const Entry& entry = entries_[found.second];
-    return entry.destination == destination &&
+    // A host may answer from another of its addresses; an error always
+    // names the destination it concerns.
+    return (reply || entry.destination == *view->quotedDestination) &&
            wire::Answers(*view, {entry.request.data(), entry.size}, rule);
   });
 }

@@ -1,8 +1,9 @@
 // Which answers the echo helper passes on to its user: an echo reply only
-// when it comes from the request's destination and repeats the request's
-// bytes exactly (so nobody receives copies of another's replies by sending
-// the same identifier and sequence), and an ICMP error only when it quotes
-// a request the helper sent, as far as the quote reaches. Everything else
+// when it repeats the request's bytes exactly (so nobody receives copies of
+// another's replies by sending the same identifier and sequence), from
+// whichever address it comes, as every other socket kind passes it on; and
+// an ICMP error only when it quotes a request the helper sent to the
+// address quoted, as far as the quote reaches. Everything else
 // its raw sockets see belongs to other programs and is never shown. Pure.
 #pragma once
 
