@@ -116,7 +116,8 @@ bool ServeCommands(const RawSockets& raw, helper::SentEchoes& sent, helper::Rate
     HelperResult result{FaultErrno(fault), 0};
     if (fault == CommandFault::kNone) {
       // As a full queue of the kernel's own says: not now.
-      result = cap.Take(Now(CLOCK_MONOTONIC)) ? SendEcho(raw, command) : HelperResult{ENOBUFS, 0};
+      result = cap.Take(Now(CLOCK_MONOTONIC), sent.LatestAnswered()) ? SendEcho(raw, command)
+                                                                     : HelperResult{ENOBUFS, 0};
       if (result.error == 0) sent.Remember(command.destination, command.request);
     }
     if (!Answer(HelperMessage::kResult, result)) return false;

@@ -34,6 +34,7 @@ void SentEchoes::Remember(const wire::IpAddress& destination,
   std::copy(request.begin(), request.end(), entry.request.begin());
   byKey_.emplace(Key(request), next_);
   next_ = (next_ + 1) % kKept;
+  latestAnswered_ = false;
 }
 
 bool SentEchoes::Answers(const wire::IpAddress& source,
@@ -52,16 +53,19 @@ bool SentEchoes::Answers(const wire::IpAddress& source,
     const Entry& entry = entries_[found.second];
     // A host may answer from another of its addresses; an error always
     // names the destination it concerns.
-    return (reply || entry.destination == *view->quotedDestination) &&
-           wire::Answers(*view, {entry.request.data(), entry.size}, rule);
+    const bool answers = (reply || entry.destination == *view->quotedDestination) &&
+                         wire::Answers(*view, {entry.request.data(), entry.size}, rule);
+    if (answers && found.second == (next_ + kKept - 1) % kKept) latestAnswered_ = true;
+    return answers;
   });
 }
 
-bool RateCap::Take(std::int64_t nowNs) {
+bool RateCap::Take(std::int64_t nowNs, bool answered) {
   constexpr std::int64_t kCostNs = 1'000'000'000 / kPerSecond;
   if (started_) tokensNs_ = std::min(tokensNs_ + (nowNs - lastNs_), kBurst * kCostNs);
   started_ = true;
   lastNs_ = nowNs;
+  if (answered) return true;
   if (tokensNs_ < kCostNs) return false;
   tokensNs_ -= kCostNs;
   return true;

@@ -32,6 +32,8 @@ class SentEchoes {
   // Whether `message`, an ICMP message of `source`'s family that `source`
   // sent, answers one of them.
   bool Answers(const wire::IpAddress& source, std::span<const std::uint8_t> message) const;
+  // Whether an answer to the request sent last has come.
+  bool LatestAnswered() const { return latestAnswered_; }
 
  private:
   struct Entry {
@@ -44,20 +46,24 @@ class SentEchoes {
   std::array<Entry, kKept> entries_;
   std::size_t next_ = 0;
   std::unordered_multimap<std::uint32_t, std::size_t> byKey_;
+  mutable bool latestAnswered_ = true;
 };
 
 // How many requests the helper sends: a bucket of kBurst that fills at
 // kPerSecond. The cap is the helper's alone (a user whose group may open
 // datagram sockets is never slowed by it): 1 000 a second serves the busiest
 // page of ours, 100 hosts every 100 ms, while an uncapped helper would send
-// 40 000 to 90 000 a second for anyone who can start it.
+// 40 000 to 90 000 a second for anyone who can start it. A request whose
+// predecessor has been answered goes without a token: one request at a time,
+// each after the last one's answer, is a ping's own pace and no flood.
 class RateCap {
  public:
   static constexpr std::int64_t kPerSecond = 1000;
   static constexpr std::int64_t kBurst = 100;
 
-  // Takes one request's room at monotonic time `nowNs`; false when none is left.
-  bool Take(std::int64_t nowNs);
+  // Takes one request's room at monotonic time `nowNs`; false when none is
+  // left. Nothing is taken when `answered`, but the bucket fills on.
+  bool Take(std::int64_t nowNs, bool answered = false);
 
  private:
   std::int64_t tokensNs_ = kBurst * (1'000'000'000 / kPerSecond);

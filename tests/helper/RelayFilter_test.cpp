@@ -136,6 +136,17 @@ TEST(SentEchoes, ForgetsTheOldestOnceFull) {
   EXPECT_TRUE(sent.Answers(kTarget, numbered(SentEchoes::kKept, 0)));
 }
 
+TEST(SentEchoes, KnowWhetherTheLatestRequestWasAnswered) {
+  SentEchoes sent;
+  sent.Remember(kTarget, Icmp(8, {0x12, 0x34, 1, 0}));
+  sent.Remember(kTarget, Icmp(8, {0x12, 0x34, 2, 0}));
+  EXPECT_FALSE(sent.LatestAnswered());
+  sent.Answers(kTarget, Icmp(0, {0x12, 0x34, 1, 0}));
+  EXPECT_FALSE(sent.LatestAnswered()) << "an earlier one's answer";
+  sent.Answers(kRouter, Error(11, Ipv4(kUs, kTarget, Icmp(8, {0x12, 0x34, 2, 0}))));
+  EXPECT_TRUE(sent.LatestAnswered());
+}
+
 TEST(RateCap, AllowsABurstThenTheRateAndNoMore) {
   RateCap cap;
   constexpr std::int64_t kSecond = 1'000'000'000;
@@ -150,6 +161,7 @@ TEST(RateCap, AllowsABurstThenTheRateAndNoMore) {
   for (std::int64_t t = 3 * kSecond; t < 4 * kSecond; t += kSecond / 10000)
     taken += cap.Take(t) ? 1 : 0;
   EXPECT_NEAR(taken, RateCap::kPerSecond + RateCap::kBurst, 2);
+  for (int i = 0; i < 1000; ++i) EXPECT_TRUE(cap.Take(4 * kSecond, true)) << "answered requests";
 }
 
 }  // namespace
