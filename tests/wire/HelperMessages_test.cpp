@@ -41,8 +41,9 @@ TEST(HelperCommand, TakesWhatItsUsersBuildFromSmallestToLargestInBothFamilies) {
   for (const std::size_t size : {std::size_t{8}, std::size_t{52}, kHelperMaxRequest}) {
     for (const auto& [to, type] : {std::pair{"127.0.0.1", 8}, std::pair{"2001:db8::2", 128}}) {
       const Bytes request = Request(size, std::uint8_t(type));
-      EchoCommand parsed;
-      ASSERT_EQ(ParseCommand(Command(request, to, 1), &parsed), CommandFault::kNone) << size;
+      const Bytes bytes = Command(request, to, 1);
+      EchoCommand parsed;  // whose request points into `bytes`
+      ASSERT_EQ(ParseCommand(bytes, &parsed), CommandFault::kNone) << size;
       EXPECT_EQ(parsed.destination, *ParseAddress(to));
       EXPECT_EQ(parsed.ttl, 1);
       EXPECT_EQ(Bytes(parsed.request.begin(), parsed.request.end()), request);
