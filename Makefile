@@ -70,7 +70,11 @@ uninstall:
 package: build
 	cd $(BUILD) && cpack -G DEB
 
+# ping and fping run beside the probe engine as its peers; only the
+# benchmarks need them.
 bench: build
+	@for tool in ping:iputils-ping fping:fping; do command -v $${tool%%:*} >/dev/null || \
+	  apt-get install -y $${tool#*:} >/dev/null || exit 1; done
 	@for b in $(BUILD)/bin/bench_*; do scripts/netns-run.sh "$$b" || exit 1; done
 
 clean:

@@ -108,8 +108,8 @@ BENCHMARK(BM_PingHostLoopback);
 
 // The same ping where the group range is closed: the right to raw sockets is
 // withheld from this thread, but the echo helper that root starts has it (as
-// a file capability gives it to an ordinary user's). Each ping starts a
-// helper and ends it, as each ping opens and closes its socket.
+// a file capability gives it to an ordinary user's). Each ping opens and
+// closes its socket; the helper behind it stays for the next.
 void BM_PingHostLoopbackEchoHelper(benchmark::State& State) {
   const RawSocketsWithheld Withheld;
   if (!SetPingGroupRange(false) || RawSocketsAllowed() || !quorvel::test::EchoHelperAllowed())

@@ -1,28 +1,31 @@
 #include "net/IdIcmpClient.h"
 
+#include <arpa/inet.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <optional>
 
 #include "net/IdException.h"
 #include "net/IdResourceStrings.h"
 #include "platform/kernel/Clock.h"
 #include "platform/kernel/Process.h"
+#include "wire/Checksum.h"
+#include "wire/EchoMatch.h"
+#include "wire/IpHeader.h"
+
+namespace wire = quorvel::wire;
 
 namespace {
 
-constexpr std::uint8_t IcmpEchoReply = 0;
-constexpr std::uint8_t IcmpUnreachable = 3;
-constexpr std::uint8_t IcmpEchoRequest = 8;
-constexpr std::uint8_t IcmpTimeExceeded = 11;
+constexpr std::uint8_t IcmpEchoReply = wire::kIcmpEchoReply;
+constexpr std::uint8_t IcmpUnreachable = wire::kIcmpUnreachable;
+constexpr std::uint8_t IcmpEchoRequest = wire::kIcmpEchoRequest;
+constexpr std::uint8_t IcmpTimeExceeded = wire::kIcmpTimeExceeded;
 
-constexpr std::size_t IpFixedHeaderSize = 20;
-constexpr std::size_t IpTtlOffset = 8;
-constexpr std::size_t IpProtocolOffset = 9;
-constexpr std::size_t IpSourceOffset = 12;
-constexpr std::size_t IcmpHeaderSize = 8;
-constexpr std::size_t IcmpIdentifierOffset = 4;
 constexpr std::size_t IcmpSequenceOffset = 6;
+// An answer repeats the identifier, the sequence number and the time stamp.
 constexpr std::size_t IcmpStampEnd = 12;
 constexpr std::size_t PayloadOffset = 20;
 constexpr std::uint8_t PayloadFill = 0x45;
@@ -33,43 +36,11 @@ void StoreLowFirst(std::uint8_t* AAt, std::uint32_t AValue, std::size_t ASize) {
   for (std::size_t I = 0; I < ASize; ++I) AAt[I] = static_cast<std::uint8_t>(AValue >> (8 * I));
 }
 
-std::uint16_t ReadWord(const std::uint8_t* AAt) {
-  std::uint16_t Word;
-  std::memcpy(&Word, AAt, sizeof Word);
-  return Word;
-}
-
 // Nanoseconds of the monotonic clock, for round trips finer than TickMs.
 std::int64_t MonotonicNs() {
   std::int64_t Count = 0;
   QueryPerformanceCounter(&Count);
   return Count;
-}
-
-std::size_t HeaderLength(std::uint8_t AFirstByte) { return std::size_t{AFirstByte & 0x0Fu} * 4; }
-
-// Whether the ICMP message, as far as it was received, is the request or its
-// echo: the identifier and the sequence number as stored, and the time stamp
-// when the message reaches that far. An answer to an earlier request with the
-// same sequence number (one whose ping failed) carries that request's stamp.
-bool EchoesRequest(std::span<const std::uint8_t> AMessage, const TIdEchoRequest& ARequest) {
-  if (AMessage.size() < IcmpHeaderSize) return false;
-  const std::size_t End = std::min(AMessage.size(), IcmpStampEnd);
-  return std::equal(AMessage.begin() + IcmpIdentifierOffset, AMessage.begin() + End,
-                    ARequest.begin() + IcmpIdentifierOffset);
-}
-
-// The ICMP echo request that an ICMP message quotes after its own 8-byte
-// header, behind the quoted IPv4 header of its own length; empty when the
-// quote cannot be one.
-std::span<const std::uint8_t> QuotedRequest(std::span<const std::uint8_t> AIcmp) {
-  if (AIcmp.size() < IcmpHeaderSize + IpFixedHeaderSize) return {};
-  const std::span<const std::uint8_t> Quote = AIcmp.subspan(IcmpHeaderSize);
-  const std::size_t QuotedHeader = HeaderLength(Quote[0]);
-  if (Quote[0] >> 4 != 4 || QuotedHeader < IpFixedHeaderSize || QuotedHeader >= Quote.size() ||
-      Quote[IpProtocolOffset] != Id_IPPROTO_ICMP || Quote[QuotedHeader] != IcmpEchoRequest)
-    return {};
-  return Quote.subspan(QuotedHeader);
 }
 
 }  // namespace
@@ -90,15 +61,7 @@ std::uint32_t TickSpan(std::uint32_t AOld, std::uint32_t ANew) {
 }
 
 std::uint16_t InternetChecksum(std::span<const std::uint8_t> AData) {
-  std::uint32_t Sum = 0;
-  for (std::size_t I = 0; I + 1 < AData.size(); I += 2) Sum += ReadWord(&AData[I]);
-  if (AData.size() % 2 != 0) {
-    const std::uint8_t Padded[2] = {AData.back(), 0};
-    Sum += ReadWord(Padded);
-  }
-  Sum = (Sum >> 16) + (Sum & 0xFFFF);
-  Sum += Sum >> 16;
-  return static_cast<std::uint16_t>(~Sum);
+  return htons(wire::Checksum(AData));
 }
 
 void BuildEchoRequest(TIdEchoRequest& ARequest, std::uint16_t ASequence,
@@ -118,17 +81,21 @@ void BuildEchoRequest(TIdEchoRequest& ARequest, std::uint16_t ASequence,
 TIdEchoDatagram ExamineDatagram(std::span<const std::uint8_t> ADatagram,
                                 const TIdEchoRequest& ARequest) {
   TIdEchoDatagram Result;
-  const std::size_t Length = ADatagram.size();
-  const std::size_t H = Length == 0 ? 0 : HeaderLength(ADatagram[0]);
+  const std::size_t H = ADatagram.empty() ? 0 : wire::Ipv4HeaderLength(ADatagram[0]);
   // A datagram without a whole fixed IP header cannot hold the fields read below.
-  if (Length < H + IcmpHeaderSize || Length < IpFixedHeaderSize) {
+  if (ADatagram.size() < std::max(wire::kIpv4MinHeader, H + wire::kIcmpHeader)) {
     Result.Verdict = TIdDatagramVerdict::TooShort;
     return Result;
   }
-  const std::span<const std::uint8_t> Icmp = ADatagram.subspan(H);
-  const std::uint8_t Type = Icmp[0];
-  const bool Echo = Type == IcmpEchoReply || Type == IcmpEchoRequest;
-  if (!EchoesRequest(Echo ? Icmp : QuotedRequest(Icmp), ARequest)) return Result;
+  // A header that no IPv4 socket delivers holds nothing of ours.
+  const std::optional<wire::IpHeaderView> Header = wire::ReadIpv4(ADatagram);
+  if (!Header) return Result;
+  const std::optional<wire::IcmpView> Message =
+      wire::ReadIcmp(wire::Family::kIpv4, Header->payload);
+  // An echo is ours when it carries the request's identifier, sequence number
+  // and, as far as it reaches, time stamp; an error when it quotes them.
+  if (!wire::Answers(*Message, ARequest, {IcmpStampEnd, false})) return Result;
+  const std::uint8_t Type = Message->type;
   switch (Type) {
     case IcmpEchoReply:
     case IcmpEchoRequest:
@@ -149,8 +116,8 @@ TIdEchoDatagram ExamineDatagram(std::span<const std::uint8_t> ADatagram,
   // Stored low byte first, whatever the machine's own order.
   Result.SequenceNumber = static_cast<std::uint16_t>(ARequest[IcmpSequenceOffset] |
                                                      ARequest[IcmpSequenceOffset + 1] << 8);
-  Result.Ttl = ADatagram[IpTtlOffset];
-  std::copy_n(&ADatagram[IpSourceOffset], Result.Source.size(), Result.Source.begin());
+  Result.Ttl = Header->ttl;
+  std::copy_n(Header->source.bytes.begin(), Result.Source.size(), Result.Source.begin());
   return Result;
 }
 

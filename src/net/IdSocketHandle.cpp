@@ -1,5 +1,7 @@
 #include "net/IdSocketHandle.h"
 
+#include <algorithm>
+
 #include "net/IdAntiFreezeBase.h"
 #include "net/IdComponent.h"
 #include "net/IdException.h"
@@ -15,6 +17,7 @@ void TIdSocketHandle::Open(int ASocketType, int AProtocol) {
   FSocketValue = SharedStack->NewSocketHandle(ASocketType, AProtocol);
   FIsOpen = true;
   FLastStep = GetTickCount();
+  FDataSinceStep = false;
 }
 
 void TIdSocketHandle::Close() {
@@ -93,14 +96,33 @@ bool TIdSocketHandle::WaitReadable(int ATimeOut) {
 }
 
 bool TIdSocketHandle::SelectSlice(int ATimeOut) {
+  const int Length = TIdAntiFreezeBase::InUse() ? SliceLength(0) : 0;
+  // A stream that stops just before a forced step would otherwise leave the
+  // window a whole further slice unserved: wait only until the step is due.
+  if (Length > 0 && FDataSinceStep && ATimeOut > 0) {
+    const int UntilDue = std::max(0, Length - static_cast<int>(GetTickCount() - FLastStep));
+    if (UntilDue < ATimeOut) {
+      if (SelectAndStep(UntilDue, Length)) return true;
+      ATimeOut -= UntilDue;
+    }
+  }
+  return SelectAndStep(ATimeOut, Length);
+}
+
+bool TIdSocketHandle::SelectAndStep(int ATimeOut, int ASliceLength) {
   TIdSocketHandleList ReadList{FSocketValue};
   const bool Readable = SharedStack->SockSelect(&ReadList, nullptr, nullptr, ATimeOut) == 1;
   // A steady stream of datagrams that all prove foreign ends every slice with
   // data, so no slice is idle; once a whole slice length has passed without a
   // step, the step is forced and the window is served all the same.
-  const int Length = TIdAntiFreezeBase::InUse() ? SliceLength(0) : 0;
-  const bool Overdue = Length > 0 && GetTickCount() - FLastStep >= static_cast<DWORD>(Length);
+  const bool Overdue =
+      ASliceLength > 0 && GetTickCount() - FLastStep >= static_cast<DWORD>(ASliceLength);
   TIdAntiFreezeBase::PumpIfDue(!Readable, Overdue);
-  if (!Readable || Overdue) FLastStep = GetTickCount();
+  if (!Readable || Overdue) {
+    FLastStep = GetTickCount();
+    FDataSinceStep = false;
+  } else {
+    FDataSinceStep = true;
+  }
   return Readable;
 }

@@ -59,10 +59,13 @@ class TIdSocketHandle {
   int PeerPort() const { return FPeerPort; }
 
  private:
-  // One select of ATimeOut ms, then the processing step if one is due: after
+  // A slice of ATimeOut ms, then the processing step if one is due: after
   // a slice without data, or when no step has run for a slice length since
-  // the last one or since the socket was opened, data or not.
+  // the last one or since the socket was opened, data or not. After slices
+  // that ended with data, the slice is cut where the next step falls due.
   bool SelectSlice(int ATimeOut);
+  // One select, then the step as SelectSlice describes it.
+  bool SelectAndStep(int ATimeOut, int ASliceLength);
 
   TIdStackSocketHandle FSocketValue = Id_INVALID_SOCKET;
   bool FIsOpen = false;
@@ -74,4 +77,6 @@ class TIdSocketHandle {
   int FPeerPort = 0;
   // The tick of the last processing step of this socket's waits, or of its opening.
   std::uint32_t FLastStep = 0;
+  // Whether a slice has ended with data since that step.
+  bool FDataSinceStep = false;
 };

@@ -7,7 +7,7 @@
 #include "net/IdException.h"
 #include "net/IdGlobal.h"
 #include "net/IdResourceStrings.h"
-#include "platform/echohelper/EchoHelperProtocol.h"
+#include "wire/HelperMessages.h"
 #include "platform/kernel/Library.h"
 #include "rtl/SysUtils.h"
 
@@ -130,7 +130,7 @@ namespace {
 // The echo helper sits beside the socket library, in the program's folder.
 std::string EchoHelperFileName() {
   const std::string Program = ExecutableFileName();
-  return Program.substr(0, Program.rfind('/') + 1) + quorvel::echohelper::kHelperFileName;
+  return Program.substr(0, Program.rfind('/') + 1) + quorvel::wire::kHelperFileName;
 }
 
 }  // namespace

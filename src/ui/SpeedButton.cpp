@@ -24,6 +24,10 @@ class TSpeedButtonAccessible : public QAccessibleWidget {
         return QAccessibleWidget::text(AKind);
     }
   }
+  // A toggle is heard as a box that is checked or not, a plain one as a button.
+  QAccessible::Role role() const override {
+    return Button().isCheckable() ? QAccessible::CheckBox : QAccessible::Button;
+  }
   QAccessible::State state() const override {
     QAccessible::State State = QAccessibleWidget::state();
     State.checkable = Button().isCheckable();
@@ -65,7 +69,13 @@ TSpeedButton::TSpeedButton(TComponent* AOwner, QWidget* AParent)
 
 std::string TSpeedButton::Caption() const { return text().toLocal8Bit().toStdString(); }
 
-void TSpeedButton::SetCaption(const std::string& Value) { setText(QString::fromLocal8Bit(Value)); }
+void TSpeedButton::SetCaption(const std::string& Value) {
+  // Qt gives a button its new caption's mnemonic as its shortcut; a caption
+  // without one keeps the shortcut the button had.
+  const QKeySequence Shortcut = shortcut();
+  setText(QString::fromLocal8Bit(Value));
+  if (shortcut().isEmpty()) setShortcut(Shortcut);
+}
 
 void TSpeedButton::SetGroupIndex(int Value) {
   if (Value == FGroupIndex) return;

@@ -14,12 +14,12 @@
 #include <system_error>
 #include <thread>
 
-#include "platform/echohelper/EchoHelperProtocol.h"
+#include "wire/HelperMessages.h"
 
 namespace quorvel::test {
 namespace {
 
-using namespace quorvel::echohelper;
+using namespace quorvel::wire;
 
 [[noreturn]] void Fail(const char* call) {
   throw std::system_error(errno, std::generic_category(), call);
@@ -30,14 +30,12 @@ bool Readable(int fd, int timeoutMs) {
   return ::poll(&watched, 1, timeoutMs) == 1;
 }
 
-std::optional<int> Result(int fd, MessageKind kind) {
+std::optional<HelperResult> Result(int fd, HelperMessage kind) {
   if (!Readable(fd, 2000)) return std::nullopt;
   std::array<std::uint8_t, kResultSize + 1> bytes{};
   const ssize_t size = ::recv(fd, bytes.data(), bytes.size(), 0);
-  std::int32_t error = 0;
-  if (size <= 0 || !ParseResult({bytes.data(), static_cast<std::size_t>(size)}, kind, &error))
-    return std::nullopt;
-  return error;
+  if (size <= 0) return std::nullopt;
+  return ParseResult({bytes.data(), static_cast<std::size_t>(size)}, kind);
 }
 
 }  // namespace
@@ -75,17 +73,26 @@ EchoHelperProcess::~EchoHelperProcess() {
 }
 
 std::optional<int> EchoHelperProcess::Ready() {
-  return Result(control_.get(), MessageKind::kReady);
+  if (!ready_) ready_ = Result(control_.get(), HelperMessage::kReady);
+  if (!ready_) return std::nullopt;
+  return ready_->error;
+}
+
+std::optional<int> EchoHelperProcess::Ipv6Ready() {
+  if (!Ready()) return std::nullopt;
+  return static_cast<int>(ready_->sentNs);
 }
 
 std::optional<int> EchoHelperProcess::Command(std::span<const std::uint8_t> bytes) {
   if (::send(control_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL) < 0) return std::nullopt;
-  return Result(control_.get(), MessageKind::kResult);
+  const std::optional<HelperResult> result = Result(control_.get(), HelperMessage::kResult);
+  if (!result) return std::nullopt;
+  return result->error;
 }
 
 std::optional<std::vector<std::uint8_t>> EchoHelperProcess::Datagram(int timeoutMs) {
   if (!Readable(data_.get(), timeoutMs)) return std::nullopt;
-  std::vector<std::uint8_t> bytes(kMaxDatagram);
+  std::vector<std::uint8_t> bytes(kHelperMaxRelay);
   const ssize_t size = ::recv(data_.get(), bytes.data(), bytes.size(), MSG_DONTWAIT);
   if (size <= 0) return std::nullopt;
   bytes.resize(static_cast<std::size_t>(size));

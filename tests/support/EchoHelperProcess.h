@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/ScopedFd.h"
+#include "wire/HelperMessages.h"
 
 namespace quorvel::test {
 
@@ -25,12 +26,14 @@ class EchoHelperProcess {
 
   static std::string Path();
 
-  // The errno its raw socket opened with, or nullopt when it said nothing.
+  // The errno its IPv4 raw socket opened with, or nullopt when it said nothing.
   std::optional<int> Ready();
+  // The same for its IPv6 raw socket.
+  std::optional<int> Ipv6Ready();
   // Sends a command's bytes and returns the errno of its result, or nullopt
   // when no result came within 2 s.
   std::optional<int> Command(std::span<const std::uint8_t> bytes);
-  // The next datagram passed on within `timeoutMs`, or nullopt.
+  // The next relay passed on within `timeoutMs`, or nullopt.
   std::optional<std::vector<std::uint8_t>> Datagram(int timeoutMs);
   // Closes the control channel, as a parent that goes away does.
   void CloseControl();
@@ -42,6 +45,7 @@ class EchoHelperProcess {
   pid_t pid_ = -1;
   ScopedFd control_;
   ScopedFd data_;
+  std::optional<wire::HelperResult> ready_;
 };
 
 // Whether the helper beside this test program can open its raw socket.

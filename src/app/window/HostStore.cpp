@@ -12,6 +12,7 @@
 #include <array>
 #include <cerrno>
 #include <optional>
+#include <string_view>
 
 #include "app/window/HostFile.h"
 #include "outputs/AtomicFile.h"
@@ -24,8 +25,10 @@ namespace {
 std::string GHostFolder;
 
 // The first Limit bytes of the plain file at FileName, all of it when it is
-// shorter, or none when it cannot be read.
-std::optional<std::string> ReadFileStart(const std::string& FileName, std::size_t Limit) {
+// shorter, or none when it cannot be read. Reading stops early once the bytes
+// hold more than MaxLines whole lines, or a zero byte, which ends the text.
+std::optional<std::string> ReadFileStart(const std::string& FileName, std::size_t Limit,
+                                         std::size_t MaxLines) {
   // Not blocking on the open keeps a pipe without a writer from stalling the
   // read; it is then refused as no plain file, like a device.
   const TFileHandle File(open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
@@ -35,13 +38,20 @@ std::optional<std::string> ReadFileStart(const std::string& FileName, std::size_
   // The size the file claims is not trusted, it may grow while it is read.
   std::string Bytes;
   std::array<char, std::size_t{64} * 1024> Chunk;
-  while (Bytes.size() < Limit) {
+  // A line ends in at most two bytes, so more than twice MaxLines of them
+  // end more than MaxLines lines.
+  std::size_t Breaks = 0;
+  while (Bytes.size() < Limit && Breaks <= 2 * MaxLines) {
     const std::size_t Wanted = std::min(Chunk.size(), Limit - Bytes.size());
     const ssize_t Got = read(File.Descriptor(), Chunk.data(), Wanted);
     if (Got < 0 && errno == EINTR) continue;
     if (Got < 0) return std::nullopt;
     if (Got == 0) break;
-    Bytes.append(Chunk.data(), static_cast<std::size_t>(Got));
+    const std::string_view Read(Chunk.data(), static_cast<std::size_t>(Got));
+    Bytes += Read;
+    if (Read.find('\0') != std::string_view::npos) break;
+    Breaks += static_cast<std::size_t>(
+        std::ranges::count_if(Read, [](char C) { return C == '\r' || C == '\n'; }));
   }
   return Bytes;
 }
@@ -77,7 +87,7 @@ std::vector<std::string> LoadHostFile(const std::string& FileName, std::size_t M
   // One byte past the largest file of MaxHosts hosts: a line among them that
   // is too long then shows as a host too long, also when it is cut here.
   const std::optional<std::string> Start =
-      ReadFileStart(FileName, HostFileSize(MaxHosts, MaxHostBytes) + 1);
+      ReadFileStart(FileName, HostFileSize(MaxHosts, MaxHostBytes) + 1, MaxHosts);
   if (!Start) throw EFOpenError(FileName);
   std::vector<std::string> Hosts = ParseHostFile(*Start, MaxHosts);
   if (std::ranges::any_of(Hosts, [&](const std::string& H) { return H.size() > MaxHostBytes; }))

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QScopedValueRollback>
@@ -36,6 +37,28 @@ void AddColumns(TListView* ListView, std::initializer_list<TColumnDesign> Column
 
 // The reply log's column of trip times; column 0 holds the captions.
 constexpr int TripTimeColumn = 4;
+
+// Enter in an edit field clicks a button, once, while the button can be
+// clicked. Taken before the field sees it: a field inside a drop-down box
+// passes an Enter back to the box, which hands it to the field again.
+class TEnterClicks : public QObject {
+ public:
+  TEnterClicks(QWidget* AField, QAbstractButton* AButton) : QObject(AField), FButton(AButton) {
+    AField->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* AEvent) override {
+    if (AEvent->type() != QEvent::KeyPress) return false;
+    const int Key = static_cast<QKeyEvent*>(AEvent)->key();
+    if (Key != Qt::Key_Return && Key != Qt::Key_Enter) return false;
+    if (FButton->isEnabled()) FButton->click();
+    return true;
+  }
+
+ private:
+  QAbstractButton* FButton;
+};
 
 void SetReportStyle(TListView* ListView) {
   ListView->SetAlign(alClient);
@@ -321,10 +344,7 @@ void TForm1::BindEvents() {
   OnCreate = [this](TComponent* Sender) { FormCreate(Sender); };
   OnDestroy = [this](TComponent* Sender) { FormDestroy(Sender); };
   BitBtnPing->OnClick = [this](TComponent* Sender) { BitBtnPingClick(Sender); };
-  // Enter in the host box is a click on "Single Ping", while that button can be clicked.
-  QObject::connect(cbHost->lineEdit(), &QLineEdit::returnPressed, BitBtnPing, [this] {
-    if (BitBtnPing->isEnabled()) BitBtnPing->click();
-  });
+  new TEnterClicks(cbHost->lineEdit(), BitBtnPing);
   spbRepPing->OnClick = [this](TComponent* Sender) { spbRepPingClick(Sender); };
   Timer1->OnTimer = [this](TComponent* Sender) { Timer1Timer(Sender); };
   IdIcmpClient->OnReply = [this](TComponent* ASender, const TReplyStatus& AReplyStatus) {

@@ -1,13 +1,10 @@
 #include "platform/winsock/IcmpDatagram.h"
 
-// clang-format off
-#include <ctime>  // before the error queue header, which uses timespec
-#include <linux/errqueue.h>
-// clang-format on
 #include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -17,6 +14,7 @@
 
 #include "platform/winsock/IcmpFrames.h"
 #include "platform/winsock/PosixSupport.h"
+#include "wire/ControlMessages.h"
 
 namespace quorvel::winsock {
 namespace {
@@ -60,58 +58,35 @@ struct Received {
   std::vector<std::uint8_t> message;  // the ICMP message as far as it fits
   std::size_t fullSize = 0;           // its size before any cut
   sockaddr_in name{};                 // sender, or for an error our request's destination
-  std::uint8_t ttl = 0;
-  std::uint32_t destination = 0;
-  std::optional<sock_extended_err> error;
-  sockaddr_in offender{};
+  wire::ReceiveInfo info;
 };
 
-union Control {
-  cmsghdr align;
-  char bytes[CMSG_SPACE(sizeof(int)) + CMSG_SPACE(sizeof(in_pktinfo)) +
-             CMSG_SPACE(sizeof(sock_extended_err) + sizeof(sockaddr_in))];
-};
-
-void ReadControl(msghdr& header, Received& out) {
-  for (cmsghdr* c = CMSG_FIRSTHDR(&header); c != nullptr; c = CMSG_NXTHDR(&header, c)) {
-    if (c->cmsg_level != IPPROTO_IP) continue;
-    const unsigned char* data = CMSG_DATA(c);
-    if (c->cmsg_type == IP_TTL && c->cmsg_len >= CMSG_LEN(sizeof(int))) {
-      int ttl = 0;
-      std::memcpy(&ttl, data, sizeof ttl);
-      out.ttl = static_cast<std::uint8_t>(ttl);
-    } else if (c->cmsg_type == IP_PKTINFO && c->cmsg_len >= CMSG_LEN(sizeof(in_pktinfo))) {
-      in_pktinfo info{};
-      std::memcpy(&info, data, sizeof info);
-      out.destination = info.ipi_addr.s_addr;
-    } else if (c->cmsg_type == IP_RECVERR &&
-               c->cmsg_len >= CMSG_LEN(sizeof(sock_extended_err) + sizeof(sockaddr_in))) {
-      sock_extended_err error{};
-      std::memcpy(&error, data, sizeof error);
-      out.error = error;
-      std::memcpy(&out.offender, data + sizeof error, sizeof out.offender);
-    }
-  }
+// An IPv4 address of the ancillary data as in_addr holds it; 0 when absent.
+std::uint32_t NetworkOrder(const std::optional<wire::IpAddress>& address) {
+  std::uint32_t value = 0;
+  if (address && address->family == wire::Family::kIpv4)
+    std::memcpy(&value, address->bytes.data(), sizeof value);
+  return value;
 }
 
 // One recvmsg into a buffer of `room` bytes; nullopt on failure, errno telling why.
 std::optional<Received> ReceiveOne(int fd, std::size_t room, int flags) {
   Received out;
   out.message.resize(room);
-  Control control{};
+  alignas(cmsghdr) std::array<std::uint8_t, wire::kControlRoom> control;
   iovec chunk{out.message.data(), out.message.size()};
   msghdr header{};
   header.msg_name = &out.name;
   header.msg_namelen = sizeof out.name;
   header.msg_iov = &chunk;
   header.msg_iovlen = 1;
-  header.msg_control = control.bytes;
-  header.msg_controllen = sizeof control.bytes;
+  header.msg_control = control.data();
+  header.msg_controllen = control.size();
   const ssize_t size = ::recvmsg(fd, &header, flags | MSG_TRUNC);
   if (size < 0) return std::nullopt;
   out.fullSize = static_cast<std::size_t>(size);
   out.message.resize(std::min(out.fullSize, room));
-  ReadControl(header, out);
+  out.info = wire::ReadControl({control.data(), header.msg_controllen});
   return out;
 }
 
@@ -120,7 +95,7 @@ std::optional<Received> QueuedIcmpError(int fd, std::size_t room) {
   for (int skipped = 0; skipped < kMaxSkippedErrors; ++skipped) {
     std::optional<Received> queued = ReceiveOne(fd, room, MSG_ERRQUEUE | MSG_DONTWAIT);
     if (!queued) return std::nullopt;
-    if (queued->error && queued->error->ee_origin == SO_EE_ORIGIN_ICMP) return queued;
+    if (queued->info.error && queued->info.error->fromIcmp) return queued;
   }
   return std::nullopt;
 }
@@ -130,17 +105,16 @@ std::vector<std::uint8_t> Frame(int fd, Received& received) {
   // socket's own identifier where the caller's request had its own.
   if (const std::optional<EchoIdentifier> asked = AskedIdentifier(fd))
     PresentIdentifier(received.message, *asked);
-  if (!received.error) {
-    return FrameIcmpMessage({received.name.sin_addr.s_addr, received.destination, received.ttl},
-                            received.message);
-  }
-  const sock_extended_err& error = *received.error;
-  const IcmpErrorFields fields{
-      error.ee_type,
-      error.ee_code,
-      error.ee_info,
-      {received.offender.sin_addr.s_addr, received.destination, received.ttl},
-      {received.destination, received.name.sin_addr.s_addr, 0}};
+  const std::uint32_t destination = NetworkOrder(received.info.destination);
+  const std::uint8_t ttl = received.info.ttl.value_or(0);
+  if (!received.info.error)
+    return FrameIcmpMessage({received.name.sin_addr.s_addr, destination, ttl}, received.message);
+  const wire::QueuedError& error = *received.info.error;
+  const IcmpErrorFields fields{error.type,
+                               error.code,
+                               error.info,
+                               {NetworkOrder(error.offender), destination, ttl},
+                               {destination, received.name.sin_addr.s_addr, 0}};
   return FrameIcmpError(fields, received.message);
 }
 
@@ -150,7 +124,10 @@ PosixResult Deliver(int fd, Received& received, char* buffer, int length, TSockA
   const std::size_t fullSize = frame.size() + (received.fullSize - received.message.size());
   if (length > 0)
     std::memcpy(buffer, frame.data(), std::min(frame.size(), static_cast<std::size_t>(length)));
-  if (from != nullptr) *from = FromPosix(received.error ? received.offender : received.name);
+  if (from != nullptr) {
+    *from = FromPosix(received.name);
+    if (received.info.error) from->sin_addr.S_addr = NetworkOrder(received.info.error->offender);
+  }
   if (fullSize > static_cast<std::size_t>(length)) return Failure(WSAEMSGSIZE);
   return Success(static_cast<int>(fullSize));
 }

@@ -8,16 +8,15 @@
 #include <span>
 #include <vector>
 
+#include "wire/Icmp.h"
+#include "wire/IpHeader.h"
+
 namespace quorvel::winsock {
 
-inline constexpr std::size_t kIpv4HeaderSize = 20;
-inline constexpr std::size_t kIcmpHeaderSize = 8;
+inline constexpr std::size_t kIpv4HeaderSize = wire::kIpv4MinHeader;
+inline constexpr std::size_t kIcmpHeaderSize = wire::kIcmpHeader;
 
-struct Ipv4Fields {
-  std::uint32_t source = 0;
-  std::uint32_t destination = 0;
-  std::uint8_t ttl = 0;
-};
+using wire::Ipv4Fields;
 
 // An ICMP message behind an option-less IPv4 header with these fields, the
 // right lengths and a valid header checksum.

@@ -3,9 +3,7 @@
 #include <dlfcn.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,14 +19,17 @@
 #include <string>
 #include <vector>
 
-#include "platform/echohelper/EchoHelperProtocol.h"
+#include "helper/HelperLaunch.h"
 #include "platform/winsock/ErrorMap.h"
+#include "platform/winsock/IcmpFrames.h"
 #include "platform/winsock/PosixSupport.h"
+#include "wire/HelperMessages.h"
+#include "wire/IpHeader.h"
 
 namespace quorvel::winsock {
 namespace {
 
-using namespace quorvel::echohelper;
+using namespace quorvel::wire;
 
 // How long a helper may take to start, or to answer a command, before it
 // counts as gone.
@@ -36,15 +37,19 @@ constexpr int kAnswerTimeoutMs = 5000;
 constexpr int kDefaultTtl = 64;  // the system's, as a new raw socket has it
 
 struct Helper {
-  pid_t pid = 0;
-  int control = -1;
+  helper::HelperProcess process;
   int ttl = kDefaultTtl;
   bool sendingShut = false;
 };
 
 struct Helpers {
+  // The library's unloading ends the helpers it kept.
+  ~Helpers() {
+    for (const auto& [fd, helper] : byHandle) helper::EndHelper(helper.process);
+  }
   std::mutex mutex;
   std::map<int, Helper> byHandle;  // keyed by the data channel
+  std::vector<int> waiting;        // handles of helpers that serve no socket now
 };
 
 Helpers& TheHelpers() {
@@ -81,112 +86,46 @@ std::optional<std::string> HelperPath() {
   return path + kHelperFileName;
 }
 
-void End(pid_t pid) {
-  ::kill(pid, SIGKILL);
-  while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-  }
-}
-
-// The helper's next result on the control channel, or nullopt when it
-// closed the channel or kept silent too long.
-std::optional<std::int32_t> AwaitResult(int control, MessageKind kind) {
-  pollfd watched{control, POLLIN, 0};
-  int ready = 0;
-  do {
-    ready = ::poll(&watched, 1, kAnswerTimeoutMs);
-  } while (ready < 0 && errno == EINTR);
-  if (ready <= 0) return std::nullopt;
-  std::array<std::uint8_t, kResultSize + 1> bytes{};
-  const ssize_t size = ::recv(control, bytes.data(), bytes.size(), 0);
-  std::int32_t error = 0;
-  if (size <= 0 || !ParseResult({bytes.data(), static_cast<std::size_t>(size)}, kind, &error))
-    return std::nullopt;
-  return error;
-}
-
-// Both ends of one channel; the library keeps `ours`.
-struct Channel {
-  int ours = -1;
-  int helpers = -1;
-  bool Open() {
-    int pair[2];
-    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0) return false;
-    ours = pair[0];
-    helpers = pair[1];
-    return true;
-  }
-  void CloseHelpers() {
-    if (helpers >= 0) ::close(helpers);
-    helpers = -1;
-  }
-  void CloseAll() {
-    CloseHelpers();
-    if (ours >= 0) ::close(ours);
-    ours = -1;
-  }
-};
-
-// Starts the helper with the channels on its descriptors 0 and 1, with no
-// arguments, no environment and every signal at its default.
-std::optional<pid_t> Spawn(const std::string& path, const Channel& control, const Channel& data) {
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attributes;
-  if (posix_spawn_file_actions_init(&actions) != 0) return std::nullopt;
-  if (posix_spawnattr_init(&attributes) != 0) {
-    posix_spawn_file_actions_destroy(&actions);
-    return std::nullopt;
-  }
-  sigset_t none;
-  sigset_t all;
-  sigemptyset(&none);
-  sigfillset(&all);
-  posix_spawn_file_actions_adddup2(&actions, control.helpers, kControlChannel);
-  posix_spawn_file_actions_adddup2(&actions, data.helpers, kDataChannel);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &all);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  char* const arguments[] = {const_cast<char*>(path.c_str()), nullptr};
-  char* const environment[] = {nullptr};
-  pid_t pid = 0;
-  const int failed =
-      ::posix_spawn(&pid, path.c_str(), &actions, &attributes, arguments, environment);
-  posix_spawnattr_destroy(&attributes);
-  posix_spawn_file_actions_destroy(&actions);
-  if (failed != 0) return std::nullopt;
-  return pid;
-}
-
 // A refusal of the right itself stays the refusal of the raw socket.
 int OpenFailure(int error) {
   return error == EPERM || error == EACCES ? WSAEACCES : WsaErrorFromErrno(error);
 }
 
+// A helper that waits for a socket and is still there, taken out of the
+// waiting list; -1 when there is none.
+int TakeWaiting() {
+  Helpers& helpers = TheHelpers();
+  const std::lock_guard lock(helpers.mutex);
+  while (!helpers.waiting.empty()) {
+    const int fd = helpers.waiting.back();
+    helpers.waiting.pop_back();
+    pollfd watched{helpers.byHandle[fd].process.control, POLLIN, 0};
+    // A helper that has ended leaves its control channel hung up.
+    if (::poll(&watched, 1, 0) == 0) return fd;
+    helper::EndHelper(helpers.byHandle[fd].process);
+    helpers.byHandle.erase(fd);
+  }
+  return -1;
+}
+
 }  // namespace
 
 PosixResult IcmpHelperOpen() {
+  if (const int waiting = TakeWaiting(); waiting >= 0) return Success(waiting);
   const std::optional<std::string> path = HelperPath();
-  Channel control;
-  Channel data;
-  if (!path || !control.Open() || !data.Open()) {
-    control.CloseAll();
-    return Failure(WSAEACCES);
-  }
-  const std::optional<pid_t> pid = Spawn(*path, control, data);
-  control.CloseHelpers();
-  data.CloseHelpers();
+  HelperResult ready;
+  const std::optional<helper::HelperProcess> process =
+      path ? helper::LaunchHelper(*path, kAnswerTimeoutMs, &ready) : std::nullopt;
   // A helper that is missing, fails to start or goes silent is a refusal.
-  const int error = pid ? AwaitResult(control.ours, MessageKind::kReady).value_or(EACCES) : EACCES;
-  if (error != 0) {
-    if (pid) End(*pid);
-    control.CloseAll();
-    data.CloseAll();
-    return Failure(OpenFailure(error));
+  if (!process) return Failure(WSAEACCES);
+  if (ready.error != 0) {
+    helper::EndHelper(*process);
+    return Failure(OpenFailure(ready.error));
   }
-  ::shutdown(data.ours, SHUT_WR);  // only the helper writes to it
   Helpers& helpers = TheHelpers();
   const std::lock_guard lock(helpers.mutex);
-  helpers.byHandle[data.ours] = {*pid, control.ours, kDefaultTtl, false};
-  return Success(data.ours);
+  helpers.byHandle[process->data] = {*process, kDefaultTtl, false};
+  return Success(process->data);
 }
 
 PosixResult IcmpHelperSend(int fd, const char* data, int length, int flags, const TSockAddrIn* to) {
@@ -195,35 +134,43 @@ PosixResult IcmpHelperSend(int fd, const char* data, int length, int flags, cons
   if (PosixMessageFlags(flags) != 0) return Failure(WSAEOPNOTSUPP);
   if (helper->sendingShut) return Failure(WSAESHUTDOWN);
   if (to == nullptr) return Failure(WSAEDESTADDRREQ);
-  if (static_cast<std::size_t>(length) > kMaxEchoRequest) return Failure(WSAEMSGSIZE);
+  if (static_cast<std::size_t>(length) > kHelperMaxRequest) return Failure(WSAEMSGSIZE);
+  std::array<std::uint8_t, 4> address;
+  std::memcpy(address.data(), &to->sin_addr.S_addr, address.size());
   const std::vector<std::uint8_t> command = BuildCommand(
-      {to->sin_addr.S_addr,
+      {IpAddress::V4(address),
        static_cast<std::uint8_t>(helper->ttl),
        {reinterpret_cast<const std::uint8_t*>(data), static_cast<std::size_t>(length)}});
-  if (::send(helper->control, command.data(), command.size(), MSG_NOSIGNAL) < 0)
+  if (::send(helper->process.control, command.data(), command.size(), MSG_NOSIGNAL) < 0)
     return Failure(WSAENETDOWN);
-  const std::optional<std::int32_t> error = AwaitResult(helper->control, MessageKind::kResult);
-  if (!error) return Failure(WSAENETDOWN);
-  if (*error != 0) return Failure(WsaErrorFromSocketErrno(*error, true));
+  const std::optional<HelperResult> result =
+      helper::AwaitHelperResult(helper->process.control, HelperMessage::kResult, kAnswerTimeoutMs);
+  if (!result) return Failure(WSAENETDOWN);
+  if (result->error != 0) return Failure(WsaErrorFromSocketErrno(result->error, true));
   return Success(length);
 }
 
 PosixResult IcmpHelperReceive(int fd, char* buffer, int length, int flags, TSockAddrIn* from) {
   const int posixFlags = PosixMessageFlags(flags);
   if (posixFlags < 0 || (posixFlags & MSG_OOB) != 0) return Failure(WSAEOPNOTSUPP);
-  // The sender is read from the datagram's header even when the caller's
-  // buffer is too small to hold it.
-  thread_local std::array<char, kMaxDatagram> datagram;
-  const ssize_t size = ::recv(fd, datagram.data(), datagram.size(), posixFlags);
+  thread_local std::array<std::uint8_t, kHelperMaxRelay> relayed;
+  const ssize_t size = ::recv(fd, relayed.data(), relayed.size(), posixFlags);
   if (size < 0) return TransferFailure(true);
   if (size == 0) return Failure(WSAENETDOWN);  // the helper has gone
-  const auto received = static_cast<std::size_t>(size);
+  const std::optional<Relay> relay = ParseRelay({relayed.data(), static_cast<std::size_t>(size)});
+  if (!relay || relay->source.family != Family::kIpv4) return Failure(WSAENETDOWN);
+  Ipv4Fields header;
+  std::memcpy(&header.source, relay->source.bytes.data(), sizeof header.source);
+  std::memcpy(&header.destination, relay->destination.bytes.data(), sizeof header.destination);
+  header.ttl = relay->ttl;
+  const std::vector<std::uint8_t> datagram = FrameIcmpMessage(header, relay->message);
+  const std::size_t received = datagram.size();
   if (length > 0)
     std::memcpy(buffer, datagram.data(), std::min(received, static_cast<std::size_t>(length)));
-  if (from != nullptr && received >= 20) {
+  if (from != nullptr) {
     *from = {};
     from->sin_family = AF_INET_WS;
-    std::memcpy(&from->sin_addr.S_addr, datagram.data() + 12, sizeof from->sin_addr.S_addr);
+    from->sin_addr.S_addr = header.source;
   }
   if (received > static_cast<std::size_t>(std::max(length, 0))) return Failure(WSAEMSGSIZE);
   return Success(static_cast<int>(received));
@@ -267,21 +214,20 @@ PosixResult IcmpHelperLocalAddress(int, TSockAddrIn* address) {
 PosixResult IcmpHelperPeerAddress(int, TSockAddrIn*) { return Failure(WSAENOTCONN); }
 
 void IcmpHelperClose(int fd) {
-  std::optional<Helper> helper;
-  {
-    Helpers& helpers = TheHelpers();
-    const std::lock_guard lock(helpers.mutex);
-    const auto found = helpers.byHandle.find(fd);
-    if (found != helpers.byHandle.end()) {
-      helper = found->second;
-      helpers.byHandle.erase(found);
-    }
+  // What it passed on for the socket that ends is no answer for the next.
+  std::array<std::uint8_t, kHelperMaxRelay> stale;
+  for (int i = 0; i < 4096 && ::recv(fd, stale.data(), stale.size(), MSG_DONTWAIT) > 0; ++i) {
   }
-  if (helper) {
-    ::close(helper->control);
-    End(helper->pid);
+  Helpers& helpers = TheHelpers();
+  const std::lock_guard lock(helpers.mutex);
+  const auto found = helpers.byHandle.find(fd);
+  if (found == helpers.byHandle.end()) {
+    ::close(fd);
+    return;
   }
-  ::close(fd);
+  found->second.ttl = kDefaultTtl;
+  found->second.sendingShut = false;
+  helpers.waiting.push_back(fd);
 }
 
 }  // namespace quorvel::winsock

@@ -1,10 +1,11 @@
 // Raw ICMP for a process that may open neither raw nor ICMP datagram sockets,
 // through the privileged echo helper installed beside this library. Each such
-// socket is a helper process of its own: the handle is the data channel on
-// which the helper passes on the answers to our requests, whole IPv4
-// datagrams as a raw socket reads them, so waiting on it works as for any
+// socket is served by a helper process; the handle is the data channel on
+// which the helper passes on the answers to our requests, framed here as the
+// whole IPv4 datagrams a raw socket reads, so waiting on it works as for any
 // socket. Sends go to the helper as commands; the helper never hands out its
-// raw socket.
+// raw socket. A closed socket's helper waits for the next socket, so a ping
+// per socket does not cost a process start.
 #pragma once
 
 #include "platform/winsock/PosixSockets.h"
@@ -12,8 +13,9 @@
 
 namespace quorvel::winsock {
 
-// Starts a helper and waits (bounded) until it has its raw socket; value is
-// the handle. WSAEACCES when there is no helper or it may not open one either.
+// Takes a waiting helper, or starts one and waits (bounded) until it has its
+// raw socket; value is the handle. WSAEACCES when there is no helper or it
+// may not open one either.
 PosixResult IcmpHelperOpen();
 
 // Sends an ICMP echo request with the socket's time-to-live; the helper's
@@ -38,7 +40,8 @@ PosixResult IcmpHelperShutdown(int fd, int how);
 PosixResult IcmpHelperLocalAddress(int fd, TSockAddrIn* address);
 PosixResult IcmpHelperPeerAddress(int fd, TSockAddrIn* address);
 
-// Ends the helper and closes both channels.
+// Drops what the helper passed on and keeps it for the next socket; one
+// that has gone is ended and its channels closed.
 void IcmpHelperClose(int fd);
 
 }  // namespace quorvel::winsock

@@ -14,6 +14,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -285,6 +287,34 @@ TEST_P(ThroughTheEchoHelper, RefusesWhatIsNoEchoRequestAndGoesOn) {
   Send(socket, "127.0.0.1", Request());
   TSockAddrIn from{};
   EXPECT_EQ(Receive(socket, &from).size(), 20 + Request().size());
+}
+
+// The processes this one started that still run.
+std::string Children() {
+  std::ifstream children("/proc/self/task/" + std::to_string(gettid()) + "/children");
+  return std::string(std::istreambuf_iterator<char>(children), {});
+}
+
+TEST_P(ThroughTheEchoHelper, AClosedSocketsHelperServesTheNextOneAndWhatItPassedOnIsGone) {
+  std::string helpers;
+  for (int i = 0; i < 2; ++i) {
+    const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
+    ASSERT_NE(socket.get(), INVALID_SOCKET) << ws.WSAGetLastError();
+    if (i == 0) {
+      helpers = Children();
+      Send(socket, "127.0.0.1", Request());  // its reply, passed on by now, is never read
+      usleep(100'000);
+    }
+    EXPECT_EQ(Children(), helpers) << "no helper started or ended";
+  }
+  EXPECT_FALSE(helpers.empty());
+  const WsSocket socket(ws, SOCK_RAW_WS, IPPROTO_ICMP_WS);
+  const int timeOut = 200;
+  ASSERT_EQ(ws.setsockopt(socket.get(), SOL_SOCKET_WS, SO_RCVTIMEO_WS,
+                          reinterpret_cast<const char*>(&timeOut), sizeof timeOut),
+            0);
+  TSockAddrIn from{};
+  EXPECT_TRUE(Receive(socket, &from, 2048, false).empty()) << "an answer for an earlier socket";
 }
 
 class NoIcmpSockets : public WithoutRawSockets {
