@@ -19,7 +19,7 @@ PREFIX ?= /usr/local
 # test's included, so the record is a copy of it.
 INSTALLED = $(BUILD)/installed-files.txt
 
-.PHONY: all deps build run test bench fuzz install uninstall package clean
+.PHONY: all deps build run test lint bench fuzz install uninstall package clean
 
 all: build
 
@@ -36,9 +36,13 @@ run: build
 	scripts/netns-run.sh $(BUILD)/bin/quorvel
 
 # Every test runs inside network namespaces of its own, never on a real network.
-# The fuzz targets get a bounded run first.
-test: build fuzz
+# The fuzz targets get a bounded run first, and the sources must pass the lint.
+test: build fuzz lint
 	scripts/netns-run.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# clang-format on every source, and the checks of .clang-tidy on the program's.
+lint: build
+	@JOBS=$(JOBS) scripts/lint.sh $(BUILD)
 
 # Each libFuzzer target runs FUZZ_SECONDS from its seed corpus in fuzz/corpus/.
 fuzz: deps

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "chart/ChartMap.h"
-#include "chart/ResponseChart.h"
+#include "chart/ResponseChartView.h"
 
 namespace {
 

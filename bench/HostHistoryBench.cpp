@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 
-#include "app/HostStore.h"
+#include "app/window/HostStore.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <QApplication>
 #include <memory>
 
-#include "app/Unit1.h"
+#include "app/window/Unit1.h"
 #include "support/OffscreenApplication.h"
 #include "ui/Application.h"
 

@@ -1,5 +1,5 @@
-// A long repeat as a user could leave it running: the window, shown on the
-// offscreen platform, pings 127.0.0.1 at the shortest interval its timer takes
+// A long repeat as a user could leave it running: the window with its model,
+// shown on the offscreen platform, pings 127.0.0.1 at the shortest interval its timer takes
 // (1 ms, typed into the interval box) until 20 000 replies have come, with the
 // reply log's limit at 1 000. It reports the replies per second, the resident
 // memory at the start and after 1 000 and 20 000 replies, and how long events
@@ -14,8 +14,9 @@
 #include <optional>
 
 #include "BenchSupport.h"
-#include "app/HostStore.h"
-#include "app/Unit1.h"
+#include "app/window/HostStore.h"
+#include "app/window/Unit1.h"
+#include "app/window/WindowMonitor.h"
 #include "ui/Application.h"
 
 namespace {
@@ -24,6 +25,19 @@ constexpr int Replies = 20000;
 constexpr int FullLogAfter = 1000;
 // A bound for the whole run, far above what it takes.
 constexpr int GiveUpMs = 600000;
+
+// Counts the model's attempts and stops the loop at the last one.
+struct TCounter : TMonitorSubscriber {
+  void AttemptRecorded(const TPingSession&, const TAttempt& AAttempt) override {
+    Others += AAttempt.Outcome == TOutcome::Reply ? 0 : 1;
+    if (++Count == FullLogAfter) FullLogKilobytes = ResidentKilobytes();
+    if (Count == Replies) Loop->quit();
+  }
+  QEventLoop* Loop = nullptr;
+  long FullLogKilobytes = 0;
+  int Count = 0;
+  int Others = 0;
+};
 
 void BM_RepeatOfTwentyThousandReplies(benchmark::State& AState) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -34,6 +48,7 @@ void BM_RepeatOfTwentyThousandReplies(benchmark::State& AState) {
   char* Argv[] = {Program, nullptr};
   TApplication App(Argc, Argv);
   App.CreateForm(Form1);
+  TMonitor* const Monitor = NewWindowMonitor(Form1);
   Form1->Show();
   QApplication::processEvents();
   Form1->speMaxLine->SetValue(1000);
@@ -42,17 +57,10 @@ void BM_RepeatOfTwentyThousandReplies(benchmark::State& AState) {
 
   for (auto _ : AState) {
     const long StartKilobytes = ResidentKilobytes();
-    long FullLogKilobytes = 0;
-    int Count = 0;
-    int Others = 0;
     QEventLoop Loop;
-    const TOnReplyEvent Designed = Form1->IdIcmpClient->OnReply;
-    Form1->IdIcmpClient->OnReply = [&](TComponent* Sender, const TReplyStatus& Reply) {
-      Designed(Sender, Reply);
-      Others += Reply.Status == rsEcho ? 0 : 1;
-      if (++Count == FullLogAfter) FullLogKilobytes = ResidentKilobytes();
-      if (Count == Replies) Loop.quit();
-    };
+    TCounter Counter;
+    Counter.Loop = &Loop;
+    Monitor->Subscribe(&Counter);
     QTimer::singleShot(GiveUpMs, &Loop, &QEventLoop::quit);
 
     QElapsedTimer Clock;
@@ -65,16 +73,17 @@ void BM_RepeatOfTwentyThousandReplies(benchmark::State& AState) {
     Form1->spbRepPing->click();
     Poster.reset();
     QApplication::processEvents();
-    Form1->IdIcmpClient->OnReply = Designed;
+    Monitor->Unsubscribe(&Counter);
+    const int Count = Counter.Count;
 
     if (Count < Replies) AState.SkipWithError("the repeat did not reach its replies in time");
     AState.counters["replies"] = Count;
-    AState.counters["not_echo"] = Others;
+    AState.counters["not_echo"] = Counter.Others;
     AState.counters["replies_per_s"] = Count / Seconds;
     AState.counters["timer_interval_ms"] = Form1->Timer1->Interval();
     AState.counters["rows"] = Form1->ListView1->Items()->Count();
     AState.counters["rss_start_kB"] = static_cast<double>(StartKilobytes);
-    AState.counters["rss_1000_kB"] = static_cast<double>(FullLogKilobytes);
+    AState.counters["rss_1000_kB"] = static_cast<double>(Counter.FullLogKilobytes);
     AState.counters["rss_20000_kB"] = static_cast<double>(ResidentKilobytes());
     ReportEventDelays(AState, Recorder.Latencies);
   }

@@ -16,8 +16,8 @@
 #include <string_view>
 
 #include "BenchSupport.h"
-#include "app/HostStore.h"
-#include "app/Unit1.h"
+#include "app/window/HostStore.h"
+#include "app/window/Unit1.h"
 #include "ui/Application.h"
 
 extern char** environ;

@@ -8,8 +8,10 @@
 #include <memory>
 #include <random>
 
-#include "app/StatisticsPage.h"
-#include "stats/PingSession.h"
+#include "BenchSupport.h"
+#include "app/pages/StatisticsPage.h"
+#include "app/window/WindowMonitor.h"
+#include "monitor/PingSession.h"
 #include "support/OffscreenApplication.h"
 #include "ui/Application.h"
 
@@ -42,6 +44,26 @@ void BM_RecordAttemptAtAMillion(benchmark::State& State) {
 }
 BENCHMARK(BM_RecordAttemptAtAMillion)->Unit(benchmark::kNanosecond);
 
+// The model taking a million attempts to one host, each kept on disk: the
+// cost of one, and the resident memory after the first 100 000 and after
+// the million, which a session's bounded memory keeps level.
+void BM_ModelRecordAndMemoryAtAMillion(benchmark::State& State) {
+  TAttempts Attempts;
+  TMonitor Monitor(nullptr);
+  long TenthKilobytes = 0;
+  for (int Count = 0; Count < Million; ++Count) {
+    Monitor.Record("192.0.2.1", Attempts.Next());
+    if (Count == Million / 10) TenthKilobytes = ResidentKilobytes();
+  }
+  const long MillionKilobytes = ResidentKilobytes();
+  for (auto _ : State) Monitor.Record("192.0.2.1", Attempts.Next());
+  State.counters["rss_100k_kB"] = static_cast<double>(TenthKilobytes);
+  State.counters["rss_1M_kB"] = static_cast<double>(MillionKilobytes);
+  State.counters["bytes_per_attempt_after_100k"] =
+      static_cast<double>(MillionKilobytes - TenthKilobytes) * 1024 / (Million * 0.9);
+}
+BENCHMARK(BM_ModelRecordAndMemoryAtAMillion)->Unit(benchmark::kNanosecond);
+
 void BM_RoundTripFiguresPerReplyAtAMillion(benchmark::State& State) {
   TAttempts Attempts;
   TRoundTripStatistics Statistics;
@@ -63,7 +85,8 @@ void BM_StatisticsPageRepaintAtAMillion(benchmark::State& State) {
   App->CreateForm(Form1);
   // The page shows the session of the host in the box.
   Form1->cbHost->SetText("192.0.2.1");
-  auto* const Page = new TStatisticsPage(Form1);
+  TMonitor* const Monitor = NewWindowMonitor(Form1);
+  auto* const Page = new TStatisticsPage(Form1, Monitor);
   Form1->Show();
   Form1->PageControl1->SetActivePage(Page->TabSheet5);
   TAttempts Attempts;
@@ -71,8 +94,8 @@ void BM_StatisticsPageRepaintAtAMillion(benchmark::State& State) {
   const TReplyStatus TimeOut{0, "0.0.0.0", 0, 1, 0, 0, rsTimeOut};
   const auto Record = [&] {
     const TAttempt Attempt = Attempts.Next();
-    Page->Record("192.0.2.1", Attempt.Outcome == TOutcome::Reply ? Reply : TimeOut,
-                 Attempt.RoundTripUs);
+    Monitor->RecordEcho("192.0.2.1", Attempt.Outcome == TOutcome::Reply ? Reply : TimeOut,
+                        Attempt.RoundTripUs);
   };
   for (int Count = 0; Count < Million; ++Count) Record();
   QApplication::processEvents();
@@ -81,7 +104,7 @@ void BM_StatisticsPageRepaintAtAMillion(benchmark::State& State) {
     Page->Refresh();
     Page->TabSheet5->repaint();
   }
-  State.counters["outages"] = static_cast<double>(Page->Session().Outages().size());
+  State.counters["outages"] = static_cast<double>(Page->Session().OutageCount());
 }
 BENCHMARK(BM_StatisticsPageRepaintAtAMillion)->Unit(benchmark::kMicrosecond);
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "stats/AttemptFormat.h"
+#include "outputs/AttemptFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
   const std::string Host(reinterpret_cast<const char*>(Data), Size);

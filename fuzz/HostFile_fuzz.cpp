@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/HostFile.h"
+#include "app/window/HostFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
   const std::string_view Bytes(reinterpret_cast<const char*>(Data), Size);

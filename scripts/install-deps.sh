@@ -7,7 +7,7 @@ packages=(
   g++ make cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev
   qt6-base-dev fonts-liberation2
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   iproute2 util-linux mount netbase
   binutils-mingw-w64-x86-64
   xvfb xauth

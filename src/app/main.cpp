@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/AttemptLog.h"
-#include "app/CommandLine.h"
-#include "app/StatisticsPage.h"
-#include "app/Unit1.h"
+#include "app/cli/CommandLine.h"
+#include "app/pages/StatisticsPage.h"
+#include "app/window/Unit1.h"
+#include "app/window/WindowMonitor.h"
+#include "outputs/AttemptLog.h"
 #include "platform/kernel/Library.h"
 #include "platform/kernel/Privilege.h"
 #include "ui/Application.h"
@@ -51,11 +52,11 @@ int main(int Argc, char** Argv) {
     QCoreApplication::setApplicationName("quorvel");
     App.CreateForm(Form1);
     if (Options.Host) Form1->cbHost->SetText(*Options.Host);
-    auto* const Statistics = new TStatisticsPage(Form1);
-    if (Log)
-      Statistics->OnAttempt = [&Log](const TAttempt& A, const std::string& H) {
-        Log->Append(A, H);
-      };
+    // The model follows the window; the page and the log follow the model,
+    // in that order.
+    TMonitor* const Monitor = NewWindowMonitor(Form1);
+    new TStatisticsPage(Form1, Monitor);
+    if (Log) Monitor->Subscribe(Log.get());
     App.Run();
   } catch (const ECommandLineError& E) {
     std::fprintf(stderr, "quorvel: %s\nTry 'quorvel --help'.\n", E.what());

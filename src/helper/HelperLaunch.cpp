@@ -1,7 +1,6 @@
 #include "helper/HelperLaunch.h"
 
 #include <poll.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -9,6 +8,7 @@
 
 #include <array>
 #include <cerrno>
+#include <csignal>
 
 namespace quorvel::helper {
 namespace {

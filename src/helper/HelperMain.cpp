@@ -14,13 +14,13 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <span>
 
 #include "helper/RawIcmp.h"

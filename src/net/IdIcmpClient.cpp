@@ -150,6 +150,7 @@ void TIdIcmpClient::PingHost(const std::string& APayload, std::uint16_t ASequenc
   FReplyStatus.RoundTripMs =
       static_cast<std::uint32_t>(std::min<std::uint64_t>((Ns + 500000) / 1000000, UINT32_MAX));
   if (OnReply) OnReply(this, FReplyStatus);
+  if (OnOutcome) OnOutcome(this, FReplyStatus);
   ++FSequence;
 }
 

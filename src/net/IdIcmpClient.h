@@ -107,6 +107,10 @@ class TIdIcmpClient : public TIdRawClient {
   std::uint64_t RoundTripUs() const { return FRoundTripUs; }
 
   TOnReplyEvent OnReply;
+  // Told every outcome once OnReply has returned, with the same record: the
+  // model that records attempts beyond the designed window follows here, so
+  // the designed handler stays as it is.
+  TOnReplyEvent OnOutcome;
   TOnUnresolvedEvent OnUnresolved;
 
  private:

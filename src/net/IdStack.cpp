@@ -7,9 +7,9 @@
 #include "net/IdException.h"
 #include "net/IdGlobal.h"
 #include "net/IdResourceStrings.h"
-#include "wire/HelperMessages.h"
 #include "platform/kernel/Library.h"
 #include "rtl/SysUtils.h"
+#include "wire/HelperMessages.h"
 
 namespace {
 

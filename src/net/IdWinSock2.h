@@ -170,8 +170,8 @@ enum TWinsockRow : std::size_t { ID_WINSOCK_FUNCTIONS(ID_WINSOCK_ROW_INDEX) Wins
 static_assert(WinsockRowCount == 112);
 
 // The slots: process-wide pointers with each function's own signature.
-#define ID_WINSOCK_SLOT(Name, Export, Result, Params) \
-  using T##Name##Proc = Result(*) Params;             \
+#define ID_WINSOCK_SLOT(Name, Export, Result, Params)                              \
+  using T##Name##Proc = Result(*) Params; /* NOLINT(bugprone-macro-parentheses) */ \
   extern T##Name##Proc Name;
 ID_WINSOCK_FUNCTIONS(ID_WINSOCK_SLOT)
 #undef ID_WINSOCK_SLOT

@@ -206,7 +206,7 @@ ProbeId Engine::Impl::Send(const ProbeRequest& request, TimePoint now) {
   if (completion) probe.sentNs = completion->sentNs;
   family.bySequence.emplace(probe.sequence, id);
   deadlines_.emplace(probe.deadline, id);
-  probes_.emplace(id, std::move(probe));
+  probes_.emplace(id, probe);
   return id;
 }
 
@@ -361,7 +361,7 @@ void Engine::Impl::HandleTime(TimePoint now) {
   }
 }
 
-Engine::Engine(OutcomeHandler onOutcome, EngineOptions options)
+Engine::Engine(OutcomeHandler onOutcome, const EngineOptions& options)
     : impl_(std::make_unique<Impl>(std::move(onOutcome), options)) {}
 Engine::~Engine() = default;
 ProbeId Engine::Send(const ProbeRequest& request, TimePoint now) {

@@ -99,7 +99,7 @@ class Engine final : public Driven {
   // Opens the sockets for both families at once; the descriptors stay the
   // same for the engine's life. `onOutcome` is called from HandleReadable
   // and HandleTime only, never from Send; it may call Send and Cancel.
-  explicit Engine(OutcomeHandler onOutcome, EngineOptions options = {});
+  explicit Engine(OutcomeHandler onOutcome, const EngineOptions& options = {});
   ~Engine() override;
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;

@@ -3,11 +3,11 @@
 #include <netinet/in.h>
 #include <sys/random.h>
 #include <sys/socket.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include "helper/RawIcmp.h"
 #include "wire/IpHeader.h"

@@ -61,7 +61,7 @@ class Resolver::Impl {
     ready_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (ready_ < 0) throw SystemError("eventfd", errno);
     for (int i = 0; i < kWorkers; ++i)
-      workers_.emplace_back([this](std::stop_token stop) { Work(stop); });
+      workers_.emplace_back([this](const std::stop_token& stop) { Work(stop); });
   }
 
   ~Impl() {

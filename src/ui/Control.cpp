@@ -116,6 +116,7 @@ std::vector<QWidget*> ChildrenInTabOrder(const QWidget* Parent) {
   std::stable_sort(Ordered.begin(), Ordered.end(),
                    [](const auto& A, const auto& B) { return A.first < B.first; });
   std::vector<QWidget*> Result;
+  Result.reserve(Ordered.size());
   for (const auto& Entry : Ordered) Result.push_back(Entry.second);
   return Result;
 }

@@ -49,7 +49,8 @@ class TOneEventFilter : public QObject {
   static std::unique_ptr<QEvent> Deferrable(const QEvent& Event) {
     if (Event.type() == QEvent::DeferredDelete) return nullptr;
     std::unique_ptr<QEvent> Copy(Event.clone());
-    if (typeid(*Copy) != typeid(Event)) return nullptr;
+    const QEvent& Copied = *Copy;
+    if (typeid(Copied) != typeid(Event)) return nullptr;
     return Copy;
   }
 

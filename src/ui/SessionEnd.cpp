@@ -1,12 +1,12 @@
 #include "ui/SessionEnd.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include "rtl/SysUtils.h"

@@ -1,7 +1,7 @@
 #include "wire/ControlMessages.h"
 
 // clang-format off
-#include <time.h>  // before the error queue header, which uses timespec
+#include <ctime>  // before the error queue header, which uses timespec
 #include <linux/errqueue.h>
 // clang-format on
 #include <netinet/in.h>
@@ -56,9 +56,8 @@ void TakeOne(const cmsghdr* c, std::size_t room, ReceiveInfo& info) {
     timespec stamp{};
     if (Take(c, room, &stamp))
       info.stampNs = std::int64_t{stamp.tv_sec} * 1'000'000'000 + stamp.tv_nsec;
-  } else if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_TTL) {
-    if (Take(c, room, &number)) info.ttl = static_cast<std::uint8_t>(number);
-  } else if (c->cmsg_level == IPPROTO_IPV6 && c->cmsg_type == IPV6_HOPLIMIT) {
+  } else if ((c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_TTL) ||
+             (c->cmsg_level == IPPROTO_IPV6 && c->cmsg_type == IPV6_HOPLIMIT)) {
     if (Take(c, room, &number)) info.ttl = static_cast<std::uint8_t>(number);
   } else if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
     in_pktinfo packet{};

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "chart/ChartAccessible.h"
-#include "chart/ResponseChart.h"
+#include "chart/ResponseChartView.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "chart/ChartMap.h"
-#include "chart/ResponseChart.h"
+#include "chart/ResponseChartView.h"
 
 namespace {
 

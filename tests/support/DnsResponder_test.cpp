@@ -1,10 +1,10 @@
+#include "support/DnsResponder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "support/DnsResponder.h"
 
 namespace quorvel::test {
 namespace {

@@ -18,8 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "app/MainWindowTest.h"
-#include "app/StatisticsPage.h"
+#include "app/pages/StatisticsPage.h"
+#include "app/window/MainWindowTest.h"
+#include "app/window/WindowMonitor.h"
 #include "support/DnsResponder.h"
 #include "support/RawSockets.h"
 #include "support/TestNetwork.h"
@@ -33,32 +34,26 @@ using THosts = std::vector<std::string>;
 // An attempt that the echo client reported: when, how, and under which cursor.
 struct TReported {
   qint64 At;
-  TReplyStatusKind Status;
+  TOutcome Status;
   TCursor Cursor;
 };
 
-// The program, shown and active, with a record of every outcome, every run of
-// the Single Ping handler and every tick.
-struct ProgramTest : MainWindowTest {
+// The program, shown and active, with its model as the program makes it, and
+// a record of every outcome the model took, of every attempt, unresolved ones
+// too, and of every click on "Single Ping".
+struct ProgramTest : MainWindowTest, TMonitorSubscriber {
   void SetUp() override {
     if (!PingsAllowed()) GTEST_SKIP() << kPingsRefused;
     ShowWindow();
     Clock.start();
-    const TOnReplyEvent Designed = Form1->IdIcmpClient->OnReply;
-    Form1->IdIcmpClient->OnReply = [this, Designed](TComponent* Sender, const TReplyStatus& Reply) {
-      Outcomes.push_back({Clock.elapsed(), Reply.Status, Screen->Cursor()});
-      Designed(Sender, Reply);
-    };
-    const TNotifyEvent Ping = Form1->BitBtnPing->OnClick;
-    Form1->BitBtnPing->OnClick = [this, Ping](TComponent* Sender) {
-      ++PingRequests;
-      Ping(Sender);
-    };
-    const TNotifyEvent Tick = Form1->Timer1->OnTimer;
-    Form1->Timer1->OnTimer = [this, Tick](TComponent* Sender) {
-      ++Ticks;
-      Tick(Sender);
-    };
+    Monitor = NewWindowMonitor(Form1);
+    Monitor->Subscribe(this);
+    QObject::connect(Form1->BitBtnPing, &QPushButton::clicked, [this] { ++Clicks; });
+  }
+  void AttemptRecorded(const TPingSession&, const TAttempt& AAttempt) override {
+    ++Attempts;
+    if (AAttempt.Outcome != TOutcome::Unresolved)
+      Outcomes.push_back({Clock.elapsed(), AAttempt.Outcome, Screen->Cursor()});
   }
   void TearDown() override { SetTimersRefused(false); }
 
@@ -108,9 +103,10 @@ struct ProgramTest : MainWindowTest {
   }
 
   QElapsedTimer Clock;
+  TMonitor* Monitor = nullptr;
   std::vector<TReported> Outcomes;
-  int PingRequests = 0;
-  int Ticks = 0;
+  int Attempts = 0;
+  int Clicks = 0;
 };
 
 // The designed average follows the locale: a comma or a point before its decimals.
@@ -127,7 +123,7 @@ TEST_F(ProgramTest, SinglePingAddsARowAPointAndTheAverageWithoutABusyCursor) {
   // Text that is no number pings with the box's minimum.
   EXPECT_EQ(Form1->IdIcmpClient->ReceiveTimeout(), 100);
   ASSERT_EQ(Outcomes.size(), 1u);
-  EXPECT_EQ(Outcomes[0].Status, rsEcho);
+  EXPECT_EQ(Outcomes[0].Status, TOutcome::Reply);
   EXPECT_EQ(Outcomes[0].Cursor, crDefault);
   EXPECT_EQ(Rows(), 1);
   EXPECT_EQ(Points(), 1);
@@ -155,12 +151,12 @@ TEST_F(ProgramTest, UnresolvableHostIsRememberedAndShownInABoxWithoutARow) {
 TEST_F(ProgramTest, ASlowLookupIsNoPartOfTheRoundTripAndTheStatisticsShowInTheLocale) {
   const quorvel::test::DnsResponder Dns({{"slow.test", {"127.0.0.1"}}},
                                         {std::chrono::milliseconds(200), false});
-  auto* const Page = new TStatisticsPage(Form1);
+  auto* const Page = new TStatisticsPage(Form1, Monitor);
   Form1->cbHost->SetText("slow.test");
   const qint64 Before = Clock.elapsed();
   Click(Form1->BitBtnPing);
   ASSERT_EQ(Outcomes.size(), 1u);
-  ASSERT_EQ(Outcomes[0].Status, rsEcho);
+  ASSERT_EQ(Outcomes[0].Status, TOutcome::Reply);
   EXPECT_GE(Outcomes[0].At - Before, 200);
   // Loopback answers in well under a millisecond, which rounds to 0.
   EXPECT_EQ(Form1->IdIcmpClient->ReplyStatus().RoundTripMs, 0u);
@@ -175,7 +171,7 @@ TEST_F(ProgramTest, ASlowLookupIsNoPartOfTheRoundTripAndTheStatisticsShowInTheLo
 
 TEST_F(ProgramTest, TheWindowAnswersDuringALookupThatNeverEndsAndLogsItUnresolved) {
   const quorvel::test::DnsResponder Dns({}, quorvel::test::kDnsNeverAnswers);
-  auto* const Page = new TStatisticsPage(Form1);
+  auto* const Page = new TStatisticsPage(Form1, Monitor);
   // A timer of the window's own measures how long it waits for its turn.
   QElapsedTimer Since;
   qint64 LongestGap = 0;
@@ -218,12 +214,12 @@ TEST_F(ProgramTest, RepeatPingsAtTheIntervalUnderTheBusyCursorWithTheSevenContro
   // Nothing is sent at once, and the disabled button does not ping.
   EXPECT_TRUE(Outcomes.empty());
   Click(Form1->BitBtnPing);
-  EXPECT_EQ(PingRequests, 0);
+  EXPECT_EQ(Clicks, 0);
 
   ASSERT_TRUE(WaitFor([this] { return Outcomes.size() >= 5; }));
   EXPECT_GE(Outcomes[0].At - Started, 200);
   for (std::size_t Index = 0; Index < Outcomes.size(); ++Index) {
-    EXPECT_EQ(Outcomes[Index].Status, rsEcho);
+    EXPECT_EQ(Outcomes[Index].Status, TOutcome::Reply);
     EXPECT_EQ(Outcomes[Index].Cursor, crHourGlass);
     // A late tick may be followed by one on time, but never by a burst.
     if (Index > 0) {
@@ -277,7 +273,7 @@ TEST_F(ProgramTest, AFailingRepeatShowsOneBoxAtATimeAndGoesOnWhenItCloses) {
   std::vector<TBox> Shown;
   SetMessageBoxHook([&](const std::string& Text, const std::string&, unsigned) {
     Boxes.push_back(Text);
-    TBox Box{Clock.elapsed(), PingRequests, 0, 0, Screen->Cursor()};
+    TBox Box{Clock.elapsed(), Attempts, 0, 0, Screen->Cursor()};
     // The first box stays open for five intervals, as a user away from the
     // screen leaves it; the loop is the box's own.
     if (Shown.empty()) {
@@ -285,7 +281,7 @@ TEST_F(ProgramTest, AFailingRepeatShowsOneBoxAtATimeAndGoesOnWhenItCloses) {
       QTimer::singleShot(1000, &Open, &QEventLoop::quit);
       Open.exec();
     }
-    Box.RequestsAfter = PingRequests;
+    Box.RequestsAfter = Attempts;
     Box.BoxesAfter = Boxes.size();
     Shown.push_back(Box);
     return IDOK;
@@ -364,14 +360,19 @@ TEST_F(ProgramNetworkTest, RequestsWhileAPingWaitsAreDroppedAndTheRepeatGoesOnAf
     TypeQuickInterval("200");
     Click(Form1->spbRepPing);
   });
-  After(1000, [&] { DuringWait = Screen->Cursor(); });
+  bool Repeating = false;
+  After(1000, [&] {
+    DuringWait = Screen->Cursor();
+    Repeating = Form1->Timer1->Enabled();
+  });
   Click(Form1->BitBtnPing);
   ASSERT_EQ(Outcomes.size(), 1u);
-  EXPECT_EQ(Outcomes[0].Status, rsTimeOut);
+  EXPECT_EQ(Outcomes[0].Status, TOutcome::TimeOut);
   EXPECT_GE(Outcomes[0].At, 1500);
-  // The second click reached the handler; the ticks went no further than the timer's.
-  EXPECT_EQ(PingRequests, 2);
-  EXPECT_GE(Ticks, 3);
+  // The second click and the ticks that fell due while the ping waited
+  // (three at least) went no further than the window's handlers.
+  EXPECT_EQ(Clicks, 2);
+  EXPECT_TRUE(Repeating);
   EXPECT_EQ(DuringWait, crDefault);
   EXPECT_EQ(ErrorRows(), 1);
   EXPECT_EQ(Hosts(), THosts{SilentHost});

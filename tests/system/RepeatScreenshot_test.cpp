@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <QTest>
 
-#include "app/MainWindowTest.h"
+#include "app/window/MainWindowTest.h"
 #include "support/RawSockets.h"
 
 TEST(RepeatScreenshot, ShowsALiveRepeatAsTheDisplayShowsIt) {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/AboutPicture.h"
+#include "app/window/AboutPicture.h"
 #include "support/OffscreenApplication.h"
 #include "ui/Shape.h"
 

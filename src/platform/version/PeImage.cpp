@@ -63,7 +63,7 @@ DWORD ReadResourceSection(const TImageSource& Image, TResourceSection& Section) 
   const std::uint16_t Magic = Le16(Optional->data());
   if (Magic != 0x10B && Magic != 0x20B) return ERROR_BAD_FORMAT;
   const std::size_t Directories = Magic == 0x10B ? 96 : 112;
-  const std::size_t Resource = Directories + ResourceDirectoryIndex * 8;
+  const std::size_t Resource = Directories + std::size_t{ResourceDirectoryIndex} * 8;
   if (OptionalSize < Resource + 8 ||
       Le32(Optional->data() + Directories - 4) <= ResourceDirectoryIndex ||
       Le32(Optional->data() + Resource) == 0)

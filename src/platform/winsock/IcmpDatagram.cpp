@@ -160,7 +160,7 @@ PosixResult IcmpDatagramSend(int fd, const char* data, int length, int flags,
     local.sin_family = AF_INET;
     std::memcpy(&local.sin_port, data + 4, sizeof local.sin_port);
     // Refused when the identifier is taken: the kernel then picks one.
-    ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local);
+    (void)::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local);
   }
   const PosixResult sent = PosixSend(fd, data, length, flags, to, true);
   if (sent.error == 0 && length >= static_cast<int>(kIcmpHeaderSize)) {

@@ -195,6 +195,6 @@ using TWSAEvent = void*;
 using TBool = std::int32_t;
 using TGroup = std::uint32_t;
 using TFarProc = void (*)();
-using TConditionProc = int (*)(TWSABuf*, TWSABuf*, TQualityOfService*, TQualityOfService*,
-                               TWSABuf*, TWSABuf*, TGroup*, std::uintptr_t);
+using TConditionProc = int (*)(TWSABuf*, TWSABuf*, TQualityOfService*, TQualityOfService*, TWSABuf*,
+                               TWSABuf*, TGroup*, std::uintptr_t);
 using TCompletionRoutine = void (*)(TDWord, TDWord, TWSAOverlapped*, TDWord);

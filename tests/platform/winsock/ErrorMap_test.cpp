@@ -1,3 +1,5 @@
+#include "platform/winsock/ErrorMap.h"
+
 #include <gtest/gtest.h>
 #include <netdb.h>
 
@@ -5,7 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include "platform/winsock/ErrorMap.h"
 #include "platform/winsock/WinSockTypes.h"
 
 namespace quorvel::winsock {

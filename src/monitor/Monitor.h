@@ -1,0 +1,109 @@
+// The model: every attempt that an engine reports, a session per host text
+// until the data are cleared, and the events that follow from them, for any
+// number of subscribers (the pages, the attempt log, metrics later). It is
+// the one subscriber to an engine; every other consumer subscribes here.
+// Qt-free.
+//
+// Events, in this order for one attempt, each delivered to every subscriber
+// in the order they subscribed before the next event goes out:
+//   AttemptRecorded, then OutageEnded (a reply after losses) or
+//   OutageStarted (a first loss), then TtlChanged (a reply of another TTL).
+// Clearing the data sends SessionsCleared. Target down and up, by a rule of
+// consecutive losses and answers, will follow the outage events.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "monitor/Attempt.h"
+#include "monitor/AttemptSpool.h"
+#include "monitor/PingSession.h"
+#include "net/IdIcmpClient.h"
+#include "rtl/Classes.h"
+
+// What a consumer of the model overrides; the others do nothing. The session
+// and the records are valid while the call runs.
+class TMonitorSubscriber {
+ public:
+  virtual ~TMonitorSubscriber() = default;
+  virtual void AttemptRecorded(const TPingSession& /*ASession*/, const TAttempt& /*AAttempt*/) {}
+  virtual void OutageStarted(const TPingSession& /*ASession*/, const TOutage& /*AOutage*/) {}
+  virtual void OutageEnded(const TPingSession& /*ASession*/, const TOutage& /*AOutage*/) {}
+  virtual void TtlChanged(const TPingSession& /*ASession*/, const TTtlChange& /*AChange*/) {}
+  // Every session ended; the next ones begin at AStart.
+  virtual void SessionsCleared(TWallTime /*AStart*/) {}
+};
+
+class TMonitor : public TComponent {
+ public:
+  // Keeps every attempt in a file of its own in ASpoolFolder, besides the
+  // latest ones in memory. Raises EAttemptSpoolError when it cannot make it.
+  explicit TMonitor(TComponent* AOwner, const std::string& ASpoolFolder = TemporaryFolder());
+
+  // Records every attempt of AClient from now on: each outcome after its
+  // OnReply, and each host text that did not resolve. The client must not
+  // report once the model has gone.
+  void Follow(TIdIcmpClient* AClient);
+
+  // Takes an attempt to AHost, as the designed echo client reports it: its
+  // outcome, after ARoundTripUs; or a host whose name did not resolve.
+  void RecordEcho(const std::string& AHost, const TReplyStatus& AStatus,
+                  std::uint64_t ARoundTripUs);
+  void RecordUnresolved(const std::string& AHost, const std::string& AMessage);
+  // Takes one attempt to AHost, from any engine.
+  void Record(const std::string& AHost, const TAttempt& AAttempt);
+  // Ends every session: the next attempts begin new ones.
+  void Clear(TWallTime AStart = WallClockNow());
+
+  // The session of AHost, byte for byte; an empty one since the last clear
+  // when that host has no attempts.
+  const TPingSession& Session(const std::string& AHost) const;
+  // Calls AVisit with every attempt of ASession, oldest first, from the disk.
+  // Raises EAttemptSpoolError when they cannot be read.
+  void VisitAttempts(const TPingSession& ASession,
+                     const std::function<void(const TAttempt&)>& AVisit) const;
+  // The attempts of ASession that could not be kept on disk, so that a
+  // reader of them all knows what it misses.
+  std::uint64_t Unkept(const TPingSession& ASession) const;
+
+  // Subscribers are served in the order they subscribed; one may subscribe
+  // or unsubscribe any other, or itself, while it is served.
+  void Subscribe(TMonitorSubscriber* ASubscriber);
+  void Unsubscribe(TMonitorSubscriber* ASubscriber);
+
+  // Called within the catch block of an exception that a subscriber, or the
+  // spool, raised; the other subscribers are served all the same. Without a
+  // handler, the first such exception is raised again once every subscriber
+  // has been served.
+  std::function<void()> OnError;
+
+ private:
+  struct TEntry {
+    TPingSession Session;
+    std::uint64_t Number;      // in the spool's records
+    std::uint64_t SpoolStart;  // no record of the session lies before
+    std::uint64_t Unkept = 0;
+  };
+  template <class TCall>
+  void Publish(const TCall& ACall);
+  // Hands the exception being handled to OnError, or keeps the first one
+  // for RaiseKept.
+  void Report();
+  void RaiseKept();
+  void Keep(TEntry& AEntry, const TAttempt& AAttempt);
+
+  mutable TAttemptSpool FSpool;
+  std::map<std::string, TEntry, std::less<>> FEntries;
+  TPingSession FNone;
+  std::uint64_t FNextNumber = 1;
+  // The spool failed at its last append: the failure was reported once.
+  bool FSpoolFailing = false;
+  std::vector<TMonitorSubscriber*> FSubscribers;
+  int FPublishing = 0;
+  std::exception_ptr FKept;
+};
