@@ -21,10 +21,10 @@ double Place(std::uint64_t n) {
 
 }  // namespace
 
-TargetId Schedule::Add(const TargetSpec& spec, TimePoint now) {
-  Target target{spec, now};
-  target.spec.interval = std::max(spec.interval, kShortestInterval);
-  target.due = now + std::chrono::duration_cast<std::chrono::nanoseconds>(target.spec.interval *
+TargetId Schedule::Add(const TargetSettings& settings, TimePoint now) {
+  Target target{settings, now};
+  target.settings.interval = std::max(settings.interval, kShortestInterval);
+  target.due = now + std::chrono::duration_cast<std::chrono::nanoseconds>(target.settings.interval *
                                                                           Place(added_++));
   const TargetId id = next_++;
   queue_.emplace(target.due, id);
@@ -54,18 +54,18 @@ void Schedule::HandleTime(TimePoint now) {
     queue_.erase({when, id});
     Target& target = targets_.at(id);
     ProbeRequest request;
-    request.target = target.spec.address;
-    request.ttl = target.spec.ttl;
-    request.payloadSize = target.spec.payloadSize;
-    request.timeout = target.spec.timeout;
+    request.target = target.settings.address;
+    request.ttl = target.settings.ttl;
+    request.payloadSize = target.settings.payloadSize;
+    request.timeout = target.settings.timeout;
     request.tag = id;
     request.due = when;
     engine_.Send(request, now);
     // A grid of its own: the next probe is due one interval after this
     // one was due, unless it fell a whole interval behind.
-    target.due = when + target.spec.interval;
+    target.due = when + target.settings.interval;
     if (target.due <= now)
-      target.due = now + target.spec.interval - (now - when) % target.spec.interval;
+      target.due = now + target.settings.interval - (now - when) % target.settings.interval;
     queue_.emplace(target.due, id);
   }
 }

@@ -17,7 +17,7 @@ namespace quorvel::probe {
 
 using TargetId = std::uint64_t;
 
-struct TargetSpec {
+struct TargetSettings {
   wire::IpAddress address;
   std::chrono::nanoseconds interval = std::chrono::seconds(1);
   std::chrono::nanoseconds timeout = std::chrono::seconds(1);
@@ -31,7 +31,7 @@ class Schedule final : public Driven {
 
   // The target's first probe goes within one interval from `now`, at a place
   // of its own in it. An interval under 1 ms counts as 1 ms.
-  TargetId Add(const TargetSpec& spec, TimePoint now);
+  TargetId Add(const TargetSettings& settings, TimePoint now);
   // Stops probing; probes already sent still end with their outcome.
   bool Remove(TargetId id);
   std::size_t Size() const { return targets_.size(); }
@@ -46,7 +46,7 @@ class Schedule final : public Driven {
 
  private:
   struct Target {
-    TargetSpec spec;
+    TargetSettings settings;
     TimePoint due;
   };
 

@@ -37,10 +37,10 @@ class ScheduleTest : public testing::Test {
 };
 
 TEST_F(ScheduleTest, SpreadsAThousandTargetsOverTheirIntervalAndKeepsEachOnItsGrid) {
-  TargetSpec spec;
-  spec.address = *wire::ParseAddress("127.0.0.1");
-  spec.interval = 100ms;
-  for (int i = 0; i < 1000; ++i) schedule.Add(spec, start);
+  TargetSettings settings;
+  settings.address = *wire::ParseAddress("127.0.0.1");
+  settings.interval = 100ms;
+  for (int i = 0; i < 1000; ++i) schedule.Add(settings, start);
   RunUntil(start + 1s - 1ns);
   // Those due a moment after the last wake-up went with it.
   std::erase_if(sent, [&](const Outcome& o) { return *o.due >= start + 1s; });
@@ -57,10 +57,10 @@ TEST_F(ScheduleTest, SpreadsAThousandTargetsOverTheirIntervalAndKeepsEachOnItsGr
 }
 
 TEST_F(ScheduleTest, ATargetFarBehindSkipsWhatItMissedAndStaysOnItsGrid) {
-  TargetSpec spec;
-  spec.address = *wire::ParseAddress("::1");
-  spec.interval = 10ms;
-  const TargetId id = schedule.Add(spec, start);
+  TargetSettings settings;
+  settings.address = *wire::ParseAddress("::1");
+  settings.interval = 10ms;
+  const TargetId id = schedule.Add(settings, start);
   const TimePoint first = *schedule.NextDeadline();
   schedule.HandleTime(first + 35ms);  // a machine that slept
   ASSERT_EQ(sent.size(), 0u) << "send errors come with the engine's time";
