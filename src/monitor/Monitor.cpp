@@ -60,10 +60,11 @@ void TMonitor::RecordUnresolved(const std::string& AHost, const std::string& AMe
 
 void TMonitor::Record(const std::string& AHost, const TAttempt& AAttempt) {
   auto Found = FEntries.find(AHost);
-  if (Found == FEntries.end())
-    Found =
-        FEntries.emplace(AHost, TEntry{TPingSession(AAttempt.Sent), FNextNumber++, FSpool.End()})
-            .first;
+  if (Found == FEntries.end()) {
+    const auto Rule = FRules.find(AHost);
+    const TPingSession Session(AAttempt.Sent, Rule == FRules.end() ? THealthRule{} : Rule->second);
+    Found = FEntries.emplace(AHost, TEntry{Session, FNextNumber++, FSpool.End()}).first;
+  }
   TEntry& Entry = Found->second;
   const TPingSession::TChanges Changes = Entry.Session.Record(AHost, AAttempt);
   Keep(Entry, AAttempt);
@@ -77,6 +78,8 @@ void TMonitor::Record(const std::string& AHost, const TAttempt& AAttempt) {
   if (Changes.OutageStarted)
     Publish(
         [&](TMonitorSubscriber& ASubscriber) { ASubscriber.OutageStarted(S, S.Outages().back()); });
+  if (Changes.HealthChanged)
+    Publish([&](TMonitorSubscriber& ASubscriber) { ASubscriber.HealthChanged(S); });
   if (Changes.TtlChanged)
     Publish(
         [&](TMonitorSubscriber& ASubscriber) { ASubscriber.TtlChanged(S, S.TtlChanges().back()); });
@@ -92,6 +95,12 @@ void TMonitor::Keep(TEntry& AEntry, const TAttempt& AAttempt) {
     // A full disk fails every attempt after it: said once, not once a ping.
     if (!std::exchange(FSpoolFailing, true)) Report();
   }
+}
+
+void TMonitor::SetHealthRule(const std::string& AHost, const THealthRule& ARule) {
+  FRules.insert_or_assign(AHost, ARule);
+  const auto Found = FEntries.find(AHost);
+  if (Found != FEntries.end()) Found->second.Session.SetHealthRule(ARule);
 }
 
 void TMonitor::Clear(TWallTime AStart) {

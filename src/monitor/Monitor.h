@@ -7,9 +7,10 @@
 // Events, in this order for one attempt, each delivered to every subscriber
 // in the order they subscribed before the next event goes out:
 //   AttemptRecorded, then OutageEnded (a reply after losses) or
-//   OutageStarted (a first loss), then TtlChanged (a reply of another TTL).
-// Clearing the data sends SessionsCleared. Target down and up, by a rule of
-// consecutive losses and answers, will follow the outage events.
+//   OutageStarted (a first loss), then HealthChanged (the host went down or
+//   up, or a slow-reply warning began or ended), then TtlChanged (a reply of
+//   another TTL).
+// Clearing the data sends SessionsCleared.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,8 @@ class TMonitorSubscriber {
   virtual void AttemptRecorded(const TPingSession& /*ASession*/, const TAttempt& /*AAttempt*/) {}
   virtual void OutageStarted(const TPingSession& /*ASession*/, const TOutage& /*AOutage*/) {}
   virtual void OutageEnded(const TPingSession& /*ASession*/, const TOutage& /*AOutage*/) {}
+  // ASession.Health() tells the state, the one before it, and the warning.
+  virtual void HealthChanged(const TPingSession& /*ASession*/) {}
   virtual void TtlChanged(const TPingSession& /*ASession*/, const TTtlChange& /*AChange*/) {}
   // Every session ended; the next ones begin at AStart.
   virtual void SessionsCleared(TWallTime /*AStart*/) {}
@@ -57,7 +60,11 @@ class TMonitor : public TComponent {
   void RecordUnresolved(const std::string& AHost, const std::string& AMessage);
   // Takes one attempt to AHost, from any engine.
   void Record(const std::string& AHost, const TAttempt& AAttempt);
-  // Ends every session: the next attempts begin new ones.
+  // The rule by which AHost is up or down, from its next attempt on, in this
+  // session and the next ones; the others keep the default rule.
+  void SetHealthRule(const std::string& AHost, const THealthRule& ARule);
+  // Ends every session: the next attempts begin new ones, whose health is
+  // Unknown again.
   void Clear(TWallTime AStart = WallClockNow());
 
   // The session of AHost, byte for byte; an empty one since the last clear
@@ -99,6 +106,7 @@ class TMonitor : public TComponent {
 
   mutable TAttemptSpool FSpool;
   std::map<std::string, TEntry, std::less<>> FEntries;
+  std::map<std::string, THealthRule, std::less<>> FRules;
   TPingSession FNone;
   std::uint64_t FNextNumber = 1;
   // The spool failed at its last append: the failure was reported once.

@@ -19,6 +19,7 @@ TPingSession::TChanges TPingSession::Record(std::string_view AHost, const TAttem
   ++FAttemptCount;
   Keep(FAttempts, AAttempt);
   TChanges Changes;
+  Changes.HealthChanged = FHealth.Record(AAttempt);
   // Kept for the record only: nothing went out, so nothing was lost.
   if (AAttempt.Outcome == TOutcome::Unresolved) {
     ++FUnresolved;

@@ -1,6 +1,7 @@
 // One statistics session of the pings to one host: the counts of sent,
 // received and lost, the round trips' figures, the outages (runs of
-// consecutive lost attempts) and the TTL of the replies each time it changes.
+// consecutive lost attempts), the TTL of the replies each time it changes,
+// and whether the host is up (TargetHealth.h).
 // A session begins when the data are cleared or the host changes. Its memory
 // is bounded however long it runs: the figures are constant-size, and only
 // the latest attempts, outages and TTL changes are held; the model keeps
@@ -14,6 +15,7 @@
 #include <string_view>
 
 #include "monitor/Attempt.h"
+#include "monitor/TargetHealth.h"
 #include "stats/RoundTripStatistics.h"
 
 class TPingSession {
@@ -22,7 +24,8 @@ class TPingSession {
   // leave as newer ones come.
   static constexpr std::size_t RecentLimit = 1024;
 
-  explicit TPingSession(TWallTime AStart) : FStart(AStart) {}
+  explicit TPingSession(TWallTime AStart, const THealthRule& ARule = {})
+      : FStart(AStart), FHealth(ARule) {}
 
   TWallTime Start() const { return FStart; }
   // The host of the session's attempts; empty before the first one.
@@ -36,6 +39,7 @@ class TPingSession {
     bool OutageEnded = false;    // a reply after lost attempts
     bool OutageStarted = false;  // a loss after a reply or at the start
     bool TtlChanged = false;     // a reply whose TTL differs from the last one
+    bool HealthChanged = false;  // the host went down or up, or a warning began or ended
   };
   // Takes one attempt to AHost, which the session must accept.
   TChanges Record(std::string_view AHost, const TAttempt& AAttempt);
@@ -59,6 +63,9 @@ class TPingSession {
   const std::deque<TTtlChange>& TtlChanges() const { return FTtlChanges; }
   std::uint64_t TtlChangeCount() const { return FTtlChangeCount; }
 
+  const TTargetHealth& Health() const { return FHealth; }
+  void SetHealthRule(const THealthRule& ARule) { FHealth.SetRule(ARule); }
+
  private:
   TWallTime FStart;
   std::string FHost;
@@ -72,4 +79,5 @@ class TPingSession {
   std::uint64_t FOutageCount = 0;
   std::deque<TTtlChange> FTtlChanges;
   std::uint64_t FTtlChangeCount = 0;
+  TTargetHealth FHealth;
 };

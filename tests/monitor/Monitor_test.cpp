@@ -28,6 +28,9 @@ struct TRecorder : TMonitorSubscriber {
   void TtlChanged(const TPingSession&, const TTtlChange& C) override {
     Note("ttl " + std::to_string(C.Ttl));
   }
+  void HealthChanged(const TPingSession& S) override {
+    Note(S.Health().State() == THealthState::Down ? "down" : "up");
+  }
   void SessionsCleared(TWallTime) override { Note("cleared"); }
 
   std::string Name;
@@ -118,4 +121,19 @@ TEST_F(MonitorTest, ASubscriberLeavingWhileServedMissesNothingOfTheOthers) {
   Monitor.Subscribe(&First);
   Monitor.Record("h", Attempt(1, TOutcome::TimeOut));
   EXPECT_EQ(Record, (std::vector<std::string>{"first attempt h 1", "first outage-started 1"}));
+}
+
+TEST_F(MonitorTest, AHostsOwnHealthRuleHoldsAcrossAClearAndItsChangeFollowsTheOutage) {
+  Monitor.Unsubscribe(&Second);
+  THealthRule Rule;
+  Rule.DownAfterLosses = 1;
+  Monitor.SetHealthRule("h", Rule);
+  Monitor.Record("other", Attempt(1, TOutcome::TimeOut));
+  Monitor.Record("h", Attempt(1, TOutcome::TimeOut));
+  Monitor.Clear();
+  Monitor.Record("h", Attempt(2, TOutcome::TimeOut));
+  EXPECT_EQ(Record, (std::vector<std::string>{"first attempt other 1", "first outage-started 1",
+                                              "first attempt h 1", "first outage-started 1",
+                                              "first down", "first cleared", "first attempt h 2",
+                                              "first outage-started 1", "first down"}));
 }
