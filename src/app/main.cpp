@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "app/cli/CommandLine.h"
+#include "app/pages/HostsPage.h"
 #include "app/pages/StatisticsPage.h"
 #include "app/window/Unit1.h"
 #include "app/window/WindowMonitor.h"
 #include "outputs/AttemptLog.h"
+#include "outputs/DesktopNotifier.h"
 #include "platform/kernel/Library.h"
 #include "platform/kernel/Privilege.h"
 #include "ui/Application.h"
@@ -56,6 +58,11 @@ int main(int Argc, char** Argv) {
     // in that order.
     TMonitor* const Monitor = NewWindowMonitor(Form1);
     new TStatisticsPage(Form1, Monitor);
+    // The window never holds a raw socket: its probes go through the ICMP
+    // datagram socket, or the echo helper beside the program.
+    quorvel::probe::EngineOptions Probes;
+    Probes.helperPath = ExecutableFolder() + "/quorvel-icmp-helper";
+    new THostsPage(Form1, Monitor, Probes, new TDesktopNotifier());
     if (Log) Monitor->Subscribe(Log.get());
     App.Run();
   } catch (const ECommandLineError& E) {

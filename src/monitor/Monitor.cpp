@@ -115,6 +115,13 @@ void TMonitor::Clear(TWallTime AStart) {
   RaiseKept();
 }
 
+void TMonitor::EndSession(const std::string& AHost) {
+  // Its attempts stay in the spool, where the next session's start hides them.
+  if (FEntries.erase(AHost) == 0) return;
+  Publish([&](TMonitorSubscriber& ASubscriber) { ASubscriber.SessionEnded(AHost); });
+  RaiseKept();
+}
+
 const TPingSession& TMonitor::Session(const std::string& AHost) const {
   const auto Found = FEntries.find(AHost);
   return Found == FEntries.end() ? FNone : Found->second.Session;

@@ -10,7 +10,8 @@
 //   OutageStarted (a first loss), then HealthChanged (the host went down or
 //   up, or a slow-reply warning began or ended), then TtlChanged (a reply of
 //   another TTL).
-// Clearing the data sends SessionsCleared.
+// Clearing the data sends SessionsCleared; ending one host's session sends
+// SessionEnded.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +41,8 @@ class TMonitorSubscriber {
   virtual void TtlChanged(const TPingSession& /*ASession*/, const TTtlChange& /*AChange*/) {}
   // Every session ended; the next ones begin at AStart.
   virtual void SessionsCleared(TWallTime /*AStart*/) {}
+  // The session of AHost ended; its next attempt begins a new one.
+  virtual void SessionEnded(const std::string& /*AHost*/) {}
 };
 
 class TMonitor : public TComponent {
@@ -66,6 +69,8 @@ class TMonitor : public TComponent {
   // Ends every session: the next attempts begin new ones, whose health is
   // Unknown again.
   void Clear(TWallTime AStart = WallClockNow());
+  // Ends the session of AHost alone, as Clear ends them all; its rule stays.
+  void EndSession(const std::string& AHost);
 
   // The session of AHost, byte for byte; an empty one since the last clear
   // when that host has no attempts.

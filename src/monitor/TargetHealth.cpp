@@ -31,7 +31,9 @@ bool TTargetHealth::Record(const TAttempt& AAttempt) {
     if (FSlowRun >= FRule.DownAfterLosses) FSlow = true;
     if (FFastRun >= FRule.UpAfterAnswers) FSlow = false;
   }
-  return FState != StateBefore || FSlow != SlowBefore;
+  FStateChanged = FState != StateBefore;
+  FSlowChanged = FSlow != SlowBefore;
+  return FStateChanged || FSlowChanged;
 }
 
 void TTargetHealth::MoveTo(THealthState AState) {
@@ -64,4 +66,46 @@ double TTargetHealth::MinuteLossPercent() const {
 
 bool TTargetHealth::MinuteLossTooHigh() const {
   return FRule.DownLossPercent > 0 && MinuteLossPercent() > FRule.DownLossPercent;
+}
+
+std::vector<THealthEvent> HealthEvents(const TTargetHealth& AHealth) {
+  std::vector<THealthEvent> Events;
+  if (AHealth.StateChanged()) {
+    if (AHealth.State() == THealthState::Down)
+      Events.push_back(THealthEvent::Down);
+    else
+      Events.push_back(AHealth.Previous() == THealthState::Unknown ? THealthEvent::FirstUp
+                                                                   : THealthEvent::Up);
+  }
+  if (AHealth.SlowChanged())
+    Events.push_back(AHealth.Slow() ? THealthEvent::SlowBegan : THealthEvent::SlowEnded);
+  return Events;
+}
+
+const char* HealthEventName(THealthEvent AEvent) {
+  switch (AEvent) {
+    case THealthEvent::FirstUp:
+      return "first-up";
+    case THealthEvent::Down:
+      return "down";
+    case THealthEvent::Up:
+      return "up";
+    case THealthEvent::SlowBegan:
+      return "slow";
+    case THealthEvent::SlowEnded:
+      return "slow-ended";
+  }
+  return "?";
+}
+
+const char* HealthStateName(THealthState AState) {
+  switch (AState) {
+    case THealthState::Unknown:
+      return "unknown";
+    case THealthState::Up:
+      return "up";
+    case THealthState::Down:
+      return "down";
+  }
+  return "?";
 }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "monitor/Attempt.h"
 
@@ -39,6 +40,9 @@ class TTargetHealth {
   // cannot be reached, so it counts as lost here. Returns whether State or
   // Slow changed.
   bool Record(const TAttempt& AAttempt);
+  // Whether the latest attempt changed State, and Slow.
+  bool StateChanged() const { return FStateChanged; }
+  bool SlowChanged() const { return FSlowChanged; }
 
   THealthState State() const { return FState; }
   // The state before the last change of State.
@@ -62,6 +66,8 @@ class TTargetHealth {
   THealthState FState = THealthState::Unknown;
   THealthState FPrevious = THealthState::Unknown;
   bool FSlow = false;
+  bool FStateChanged = false;
+  bool FSlowChanged = false;
   std::uint32_t FLosses = 0;   // in a row, up to the latest attempt
   std::uint32_t FAnswers = 0;  // in a row
   std::uint32_t FSlowRun = 0;  // slow replies in a row
@@ -69,3 +75,17 @@ class TTargetHealth {
   std::int64_t FLatestSecond = -1;
   std::array<TSecond, MinuteSeconds> FMinute{};
 };
+
+// The changes of a target's health as they are told, to the user and to
+// files. A first Up only ends the Unknown of the start: no host came back.
+enum class THealthEvent : std::uint8_t { FirstUp, Down, Up, SlowBegan, SlowEnded };
+
+// What the latest attempt of AHealth changed: its state first, then the
+// warning.
+std::vector<THealthEvent> HealthEvents(const TTargetHealth& AHealth);
+// Whether the user is told of AEvent: every change but FirstUp.
+inline bool Told(THealthEvent AEvent) { return AEvent != THealthEvent::FirstUp; }
+// "first-up", "down", "up", "slow" or "slow-ended".
+const char* HealthEventName(THealthEvent AEvent);
+// "unknown", "up" or "down".
+const char* HealthStateName(THealthState AState);

@@ -184,6 +184,15 @@ std::string CsvRecord(const TAttempt& AAttempt, std::string_view AHost) {
   return Line + "\r\n";
 }
 
+std::string HealthJsonLine(TWallTime AWhen, std::string_view AHost, THealthEvent AEvent,
+                           const TTargetHealth& AHealth) {
+  return "{\"time\":" + JsonString(IsoTimeStamp(AWhen)) + ",\"host\":" + JsonString(AHost) +
+         ",\"event\":" + JsonString(HealthEventName(AEvent)) +
+         ",\"state\":" + JsonString(HealthStateName(AHealth.State())) +
+         ",\"previous\":" + JsonString(HealthStateName(AHealth.Previous())) +
+         ",\"slow\":" + (AHealth.Slow() ? "true" : "false") + "}\n";
+}
+
 std::string JsonLine(const TAttempt& AAttempt, std::string_view AHost) {
   std::string Line = "{";
   std::size_t Index = 0;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "monitor/Attempt.h"
+#include "monitor/TargetHealth.h"
 
 // AText with every byte outside a well-formed UTF-8 sequence (a stray
 // continuation byte, a cut or overlong sequence, a surrogate, a code point
@@ -34,6 +35,12 @@ std::string CsvRecord(const TAttempt& AAttempt, std::string_view AHost);
 
 // One attempt as a JSON object on one line, ended by LF.
 std::string JsonLine(const TAttempt& AAttempt, std::string_view AHost);
+
+// A change of a host's health as one JSON object on one line, ended by LF:
+// {"time":...,"host":...,"event":"down","state":"down","previous":"up","slow":false}.
+// AWhen is the time of the attempt that changed it.
+std::string HealthJsonLine(TWallTime AWhen, std::string_view AHost, THealthEvent AEvent,
+                           const TTargetHealth& AHealth);
 
 enum class TExportFormat { Csv, JsonLines };
 

@@ -69,13 +69,22 @@ TAttemptLog::TAttemptLog(const std::string& FileName)
 }
 
 void TAttemptLog::Append(const TAttempt& AAttempt, std::string_view AHost) {
-  const std::string Line = JsonLine(AAttempt, AHost);
+  Write(JsonLine(AAttempt, AHost));
+}
+
+void TAttemptLog::HealthChanged(const TPingSession& ASession) {
+  for (const THealthEvent Event : HealthEvents(ASession.Health()))
+    Write(HealthJsonLine(ASession.Attempts().back().Sent, ASession.Host(), Event,
+                         ASession.Health()));
+}
+
+void TAttemptLog::Write(const std::string& ALine) {
   TPipeSignalHeld Held;
   // A regular file takes the whole line at once; only a full disk or a signal
   // leaves a rest, which follows at the end.
   std::size_t Written = 0;
-  while (Written < Line.size()) {
-    const ssize_t Done = write(FFile.Descriptor(), Line.data() + Written, Line.size() - Written);
+  while (Written < ALine.size()) {
+    const ssize_t Done = write(FFile.Descriptor(), ALine.data() + Written, ALine.size() - Written);
     if (Done < 0 && errno == EINTR) continue;
     if (Done < 0 && errno == EPIPE) Held.Raised();
     if (Done <= 0) RaiseLogError(FFileName, "write", Done < 0 ? errno : ENOSPC);

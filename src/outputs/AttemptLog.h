@@ -1,6 +1,7 @@
-// The log that `--log FILE` asks for: every attempt the model records
-// appended to the file as one JSON line the moment it is known, so a long run
-// survives a crash of the program with every finished line intact.
+// The log that `--log FILE` asks for: every attempt the model records, and
+// every change of a host's health, appended to the file as one JSON line the
+// moment it is known, so a long run survives a crash of the program with
+// every finished line intact.
 #pragma once
 
 #include <string>
@@ -33,12 +34,16 @@ class TAttemptLog : public TMonitorSubscriber {
   // pipe whose reader has gone or does not keep up; the program goes on.
   void Append(const TAttempt& AAttempt, std::string_view AHost);
 
-  // Appends every attempt the model records.
+  // Appends every attempt the model records, and each health change, the
+  // first Up of a session too.
   void AttemptRecorded(const TPingSession& ASession, const TAttempt& AAttempt) override {
     Append(AAttempt, ASession.Host());
   }
+  void HealthChanged(const TPingSession& ASession) override;
 
  private:
+  void Write(const std::string& ALine);
+
   std::string FFileName;
   TFileHandle FFile;
 };

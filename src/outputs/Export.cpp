@@ -2,23 +2,29 @@
 
 #include "outputs/AtomicFile.h"
 
-std::string ExportText(const TMonitor& AMonitor, const TPingSession& ASession,
+std::string ExportText(const TMonitor& AMonitor, const std::vector<const TPingSession*>& ASessions,
                        TExportFormat AFormat) {
   const bool Csv = AFormat == TExportFormat::Csv;
   std::string Text = Csv ? CsvHeader() : std::string();
-  AMonitor.VisitAttempts(ASession, [&](const TAttempt& AAttempt) {
-    Text += Csv ? CsvRecord(AAttempt, ASession.Host()) : JsonLine(AAttempt, ASession.Host());
-  });
+  for (const TPingSession* const Session : ASessions)
+    AMonitor.VisitAttempts(*Session, [&](const TAttempt& AAttempt) {
+      Text += Csv ? CsvRecord(AAttempt, Session->Host()) : JsonLine(AAttempt, Session->Host());
+    });
   return Text;
 }
 
 void SaveExport(const std::string& AFileName, const TMonitor& AMonitor,
-                const TPingSession& ASession) {
-  SaveFileWhole(AFileName, ExportText(AMonitor, ASession, ExportFormatFor(AFileName)));
-  if (const std::uint64_t Missing = AMonitor.Unkept(ASession); Missing > 0)
+                const std::vector<const TPingSession*>& ASessions) {
+  SaveFileWhole(AFileName, ExportText(AMonitor, ASessions, ExportFormatFor(AFileName)));
+  std::uint64_t Missing = 0;
+  std::uint64_t All = 0;
+  for (const TPingSession* const Session : ASessions) {
+    Missing += AMonitor.Unkept(*Session);
+    All += Session->AttemptCount();
+  }
+  if (Missing > 0)
     throw EExportError(
         Format("The export holds %s of the session's %s attempts: the others could "
                "not be kept on disk",
-               {std::to_string(ASession.AttemptCount() - Missing),
-                std::to_string(ASession.AttemptCount())}));
+               {std::to_string(All - Missing), std::to_string(All)}));
 }

@@ -1,15 +1,13 @@
 #include "app/pages/StatisticsPage.h"
 
 #include <QBoxLayout>
-#include <QDateTime>
 #include <QGridLayout>
-#include <QLocale>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "app/window/LogFormat.h"
+#include "app/pages/PageNumbers.h"
 #include "outputs/Export.h"
 #include "ui/Application.h"
 #include "ui/SaveDialog.h"
@@ -19,25 +17,10 @@ namespace {
 // Shown for a figure that the session cannot give yet.
 constexpr const char* NoValue = "\xE2\x80\x93";
 
-std::string DecimalSeparator() { return LogSeparators(QLocale()).Decimal; }
-
 // Microseconds as milliseconds with three decimals: "0.042 ms".
-std::string MsText(double AMicroseconds) {
-  const auto Us = static_cast<unsigned long long>(std::llround(std::max(AMicroseconds, 0.0)));
-  char Decimals[8];
-  std::snprintf(Decimals, sizeof Decimals, "%03llu", Us % 1000);
-  return std::to_string(Us / 1000) + DecimalSeparator() + Decimals + " ms";
-}
+std::string MsText(double AMicroseconds) { return MillisecondsText(AMicroseconds) + " ms"; }
 
-// Two decimals, as integers: the C library's own formatting of a fraction
-// follows the process's locale, whatever separator the page chose.
-std::string PercentText(double APercent) {
-  const auto Hundredths =
-      static_cast<unsigned long long>(std::llround(std::clamp(APercent, 0.0, 100.0) * 100));
-  char Decimals[4];
-  std::snprintf(Decimals, sizeof Decimals, "%02llu", Hundredths % 100);
-  return std::to_string(Hundredths / 100) + DecimalSeparator() + Decimals + " %";
-}
+std::string PercentText(double APercent) { return PercentNumberText(APercent) + " %"; }
 
 // Under a minute in seconds with one decimal, "4.0 s"; longer as "1:02:03".
 std::string DurationText(std::int64_t AMicroseconds) {
@@ -54,13 +37,6 @@ std::string DurationText(std::int64_t AMicroseconds) {
   return Text;
 }
 
-// A wall time as the error log writes its time stamps, in its own zone.
-std::string TimeText(TWallTime AWhen) {
-  const QDateTime When =
-      QDateTime::fromMSecsSinceEpoch(AWhen.UnixUs / 1000, Qt::OffsetFromUTC, AWhen.UtcOffset);
-  return TimeStampText(When, LogSeparators(QLocale()).Time);
-}
-
 // A value label's text, which a screen reader hears after its caption.
 void ShowValue(const TStatisticsPage::TFigure& AFigure, const std::string& AText) {
   AFigure.Value->SetCaption(AText);
@@ -73,9 +49,9 @@ void AddColumns(TListView* AList, std::initializer_list<std::pair<const char*, i
 }
 
 void SetOutageRow(TListItem ARow, const TOutage& AOutage) {
-  ARow.SetCaption(TimeText(AOutage.Start));
+  ARow.SetCaption(WallTimeText(AOutage.Start));
   TSubItems Texts = ARow.SubItems();
-  const std::string Cells[] = {TimeText(AOutage.End),
+  const std::string Cells[] = {WallTimeText(AOutage.End),
                                DurationText(AOutage.End.UnixUs - AOutage.Start.UnixUs),
                                std::to_string(AOutage.Lost)};
   for (int Index = 0; Index < 3; ++Index) {
@@ -192,6 +168,11 @@ void TStatisticsPage::SessionsCleared(TWallTime) {
   ScheduleRefresh();
 }
 
+void TStatisticsPage::SessionEnded(const std::string& AHost) {
+  // The lists count what they showed of the ended session, not of the next.
+  if (AHost == FShownHost) SessionsCleared({});
+}
+
 const TPingSession& TStatisticsPage::Session() const {
   return FMonitor->Session(FForm->cbHost->Text());
 }
@@ -225,7 +206,7 @@ void TStatisticsPage::ScheduleRefresh() {
 void TStatisticsPage::Refresh() {
   FollowHost();
   const TPingSession& S = Session();
-  lbSession->SetCaption("Session since " + TimeText(S.Start()) +
+  lbSession->SetCaption("Session since " + WallTimeText(S.Start()) +
                         (FShownHost.empty() ? std::string() : ", host " + FShownHost));
   ShowValue(lbSent, std::to_string(S.Sent()));
   ShowValue(lbReceived, std::to_string(S.Received()));
@@ -270,7 +251,7 @@ void TStatisticsPage::RefreshTtlChanges() {
        ++FShownTtlChanges) {
     const TTtlChange& Change = S.TtlChanges()[static_cast<std::size_t>(FShownTtlChanges - Held)];
     TListItem Row = ListViewTtl->Items()->Insert(0);
-    Row.SetCaption(TimeText(Change.At));
+    Row.SetCaption(WallTimeText(Change.At));
     Row.SubItems().Add(std::to_string(Change.Ttl));
   }
   TrimToRecent(ListViewTtl->Items());

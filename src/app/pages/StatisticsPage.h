@@ -45,6 +45,7 @@ class TStatisticsPage : public TComponent, public TMonitorSubscriber {
 
   void AttemptRecorded(const TPingSession& ASession, const TAttempt& AAttempt) override;
   void SessionsCleared(TWallTime AStart) override;
+  void SessionEnded(const std::string& AHost) override;
 
   void BitBtnExportClick(TComponent* Sender);
 
