@@ -14,6 +14,7 @@ packages=(
   qt6-svg-dev desktop-file-utils dpkg-dev libcap2-bin
   xdotool xclip
   locales
+  dbus-daemon dunst
 )
 
 # The whole-program tests run once more under this locale, whose decimal
