@@ -7,7 +7,12 @@
 // can open as a window of its own and goes back when that window closes.
 #pragma once
 
-#include <QObject>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,15 +21,8 @@
 #include "monitor/Monitor.h"
 #include "monitor/Targets.h"
 
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QSpinBox;
 class QSystemTrayIcon;
-class QTableView;
 class QTimer;
-class QWidget;
 class TDesktopNotifier;
 class TEventLoopDriver;
 class THostsChart;
