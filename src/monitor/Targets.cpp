@@ -31,8 +31,8 @@ std::int32_t DatagramBytes(const probe::Outcome& AOutcome) {
 }
 
 std::uint64_t Microseconds(std::chrono::nanoseconds ASpan) {
-  return static_cast<std::uint64_t>(
-      std::max<std::int64_t>(std::chrono::duration_cast<std::chrono::microseconds>(ASpan).count(), 0));
+  return static_cast<std::uint64_t>(std::max<std::int64_t>(
+      std::chrono::duration_cast<std::chrono::microseconds>(ASpan).count(), 0));
 }
 
 }  // namespace
@@ -64,9 +64,8 @@ TTargets::TTargets(TMonitor& AMonitor, const probe::EngineOptions& AOptions)
 TTargets::~TTargets() = default;
 
 const TTarget* TTargets::Find(const std::string& AHost) const {
-  const auto Found = std::ranges::find(FTargets, AHost, [](const TTarget& T) {
-    return T.Settings.Host;
-  });
+  const auto Found =
+      std::ranges::find(FTargets, AHost, [](const TTarget& T) { return T.Settings.Host; });
   return Found == FTargets.end() ? nullptr : &*Found;
 }
 
@@ -141,6 +140,7 @@ void TTargets::Stop(const std::string& AHost) {
     FResolver.Cancel(*Run.Lookup);
     FLookups.erase(*Run.Lookup);
   }
+  if (Run.Retry) --FRetries;
   Run = {};
   if (TTarget* const Target = Mutable(AHost); Target && !wire::ParseAddress(AHost))
     Target->Address.reset();
@@ -159,8 +159,9 @@ void TTargets::Resolved(const probe::Resolution& AResolution) {
     // Nothing was sent, but the host cannot be reached: the model counts it
     // as lost for the host's health, and the name is tried again later.
     Target->Problem = AResolution.message;
-    Run.Retry = probe::Clock::now() + std::max<probe::Clock::duration>(Target->Settings.Interval,
-                                                                        RetryAfter);
+    ++FRetries;
+    Run.Retry = probe::Clock::now() +
+                std::max<probe::Clock::duration>(Target->Settings.Interval, RetryAfter);
     FMonitor.RecordUnresolved(Host, AResolution.message);
   } else {
     Target->Problem.clear();
@@ -181,7 +182,7 @@ void TTargets::Outcome(const probe::Outcome& AOutcome) {
   const TOutcome Kind = OutcomeOf(AOutcome.kind);
   FMonitor.Record(Scheduled->second,
                   TAttempt{Sent,
-                           Kind == TOutcome::TimeOut ? std::string() : wire::ToText(AOutcome.from),
+                           Kind == TOutcome::TimeOut ? "0.0.0.0" : wire::ToText(AOutcome.from),
                            Kind,
                            DatagramBytes(AOutcome),
                            AOutcome.icmpType,
@@ -204,7 +205,8 @@ std::optional<probe::TimePoint> TTargets::NextDeadline() const {
   };
   Take(FEngine.NextDeadline());
   Take(FSchedule.NextDeadline());
-  for (const auto& [Host, Run] : FRuns) Take(Run.Retry);
+  if (FRetries > 0)
+    for (const auto& [Host, Run] : FRuns) Take(Run.Retry);
   return Next;
 }
 
@@ -219,9 +221,11 @@ void TTargets::HandleReadable(int AFd, probe::TimePoint ANow) {
 void TTargets::HandleTime(probe::TimePoint ANow) {
   FSchedule.HandleTime(ANow);
   FEngine.HandleTime(ANow);
+  if (FRetries == 0) return;
   for (auto& [Host, Run] : FRuns) {
     if (Run.Retry && *Run.Retry <= ANow) {
       Run.Retry.reset();
+      --FRetries;
       Start(*Mutable(Host), ANow);
     }
   }

@@ -88,6 +88,10 @@ class TTargets final : public quorvel::probe::Driven {
   const std::vector<TTarget>& Targets() const { return FTargets; }
   const TTarget* Find(const std::string& AHost) const;
   const TMonitor& Monitor() const { return FMonitor; }
+  // What carries the probes of AFamily; kNone when the user may send none.
+  quorvel::probe::SocketKind Kind(quorvel::wire::Family AFamily) const {
+    return FEngine.Kind(AFamily);
+  }
 
   // After a name resolved or failed to: the target as it is now.
   std::function<void(const TTarget&)> OnResolved;
@@ -116,6 +120,8 @@ class TTargets final : public quorvel::probe::Driven {
   // The host of every scheduled target and of every name being looked up.
   std::map<quorvel::probe::TargetId, std::string> FScheduled;
   std::map<std::uint64_t, std::string> FLookups;
+  // Names waiting to be tried again: none, and no target is looked at for it.
+  std::size_t FRetries = 0;
   quorvel::probe::Engine FEngine;
   quorvel::probe::Schedule FSchedule;
   quorvel::probe::Resolver FResolver;

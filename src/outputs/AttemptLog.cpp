@@ -74,8 +74,8 @@ void TAttemptLog::Append(const TAttempt& AAttempt, std::string_view AHost) {
 
 void TAttemptLog::HealthChanged(const TPingSession& ASession) {
   for (const THealthEvent Event : HealthEvents(ASession.Health()))
-    Write(HealthJsonLine(ASession.Attempts().back().Sent, ASession.Host(), Event,
-                         ASession.Health()));
+    Write(
+        HealthJsonLine(ASession.Attempts().back().Sent, ASession.Host(), Event, ASession.Health()));
 }
 
 void TAttemptLog::Write(const std::string& ALine) {

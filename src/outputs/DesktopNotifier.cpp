@@ -82,7 +82,8 @@ void TDesktopNotifier::Flush() {
 
 void TDesktopNotifier::Notify(const QString& ASummary, const QString& ABody, bool AUrgent) {
   QDBusMessage Call = QDBusMessage::createMethodCall(
-      QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+      QStringLiteral("org.freedesktop.Notifications"),
+      QStringLiteral("/org/freedesktop/Notifications"),
       QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
   QVariantMap Hints;
   Hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(AUrgent ? 2 : 1));

@@ -39,4 +39,3 @@ std::optional<std::string> ReadFileStart(const std::string& FileName, std::size_
   }
   return Bytes;
 }
-

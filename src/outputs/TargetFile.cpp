@@ -83,8 +83,7 @@ std::vector<TTargetSettings> ParseTargetFile(std::string_view ABytes, std::size_
     if (Line.empty() || Line.starts_with('#')) continue;
     try {
       if (Targets.size() == AMaxTargets)
-        throw ETargetFileError(
-            Format("More than %s targets", {std::to_string(AMaxTargets)}));
+        throw ETargetFileError(Format("More than %s targets", {std::to_string(AMaxTargets)}));
       TTargetSettings Settings = ParseLine(Line);
       if (!Hosts.insert(Settings.Host).second)
         throw ETargetFileError(Format("%s is named twice", {Settings.Host}));
@@ -102,8 +101,8 @@ std::string FormatTargetFile(const std::vector<TTargetSettings>& ATargets) {
     Text += T.Host + '\t' + std::to_string(T.Interval.count()) + '\t' +
             std::to_string(T.TimeOut.count()) + '\t' + std::to_string(T.Rule.DownAfterLosses) +
             '\t' + std::to_string(T.Rule.UpAfterAnswers) + '\t' +
-            PercentText(T.Rule.DownLossPercent) + '\t' + std::to_string(T.Rule.SlowAboveUs) +
-            '\t' + (T.Paused ? "paused" : "running") + '\n';
+            PercentText(T.Rule.DownLossPercent) + '\t' + std::to_string(T.Rule.SlowAboveUs) + '\t' +
+            (T.Paused ? "paused" : "running") + '\n';
   return Text;
 }
 

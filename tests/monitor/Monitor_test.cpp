@@ -32,6 +32,7 @@ struct TRecorder : TMonitorSubscriber {
     Note(S.Health().State() == THealthState::Down ? "down" : "up");
   }
   void SessionsCleared(TWallTime) override { Note("cleared"); }
+  void SessionEnded(const std::string& AHost) override { Note("ended " + AHost); }
 
   std::string Name;
   std::vector<std::string>& Record;
@@ -136,4 +137,22 @@ TEST_F(MonitorTest, AHostsOwnHealthRuleHoldsAcrossAClearAndItsChangeFollowsTheOu
                                               "first attempt h 1", "first outage-started 1",
                                               "first down", "first cleared", "first attempt h 2",
                                               "first outage-started 1", "first down"}));
+}
+
+TEST_F(MonitorTest, EndingOneHostsSessionLeavesTheOthersAndKeepsItsRule) {
+  Monitor.SetHealthRule("a", {1, 1});
+  Monitor.Record("a", Attempt(1, TOutcome::Reply));
+  Monitor.Record("b", Attempt(2, TOutcome::Reply));
+  Record.clear();
+  Monitor.EndSession("a");
+  Monitor.EndSession("never pinged");
+  EXPECT_EQ(Record, (std::vector<std::string>{"first ended a", "second ended a"}));
+  EXPECT_EQ(Monitor.Session("b").AttemptCount(), 1U);
+  Monitor.Record("a", Attempt(3, TOutcome::TimeOut));
+  EXPECT_EQ(Monitor.Session("a").Health().State(), THealthState::Down);
+  std::vector<std::uint16_t> Kept;
+  Monitor.VisitAttempts(Monitor.Session("a"),
+                        [&](const TAttempt& A) { Kept.push_back(A.Sequence); });
+  EXPECT_EQ(Kept, std::vector<std::uint16_t>{3})
+      << "the ended session's attempts are not the new one's";
 }

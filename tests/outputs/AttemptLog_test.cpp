@@ -148,3 +148,29 @@ TEST_F(AttemptLogTest, AFifoWithoutAReaderIsRefusedAtOnceAndAReaderThatGoesFails
   }
   alarm(0);
 }
+
+TEST_F(AttemptLogTest, EveryChangeOfAHostsHealthIsALineAfterItsAttempt) {
+  TMonitor Monitor(nullptr, Folder.path().toStdString());
+  TAttemptLog Log(FileName);
+  Monitor.Subscribe(&Log);
+  // Up at the start, down after three losses, up again after two answers.
+  std::uint16_t Sequence = 0;
+  for (const TOutcome Outcome :
+       {TOutcome::Reply, TOutcome::Reply, TOutcome::TimeOut, TOutcome::TimeOut, TOutcome::TimeOut,
+        TOutcome::Reply, TOutcome::Reply}) {
+    TAttempt A = Attempt(++Sequence);
+    A.Outcome = Outcome;
+    Monitor.Record("gateway", A);
+  }
+  const std::vector<std::string> Written = Lines(FileName);
+  ASSERT_EQ(Written.size(), 10U);
+  EXPECT_NE(Written[2].find("\"event\":\"first-up\",\"state\":\"up\",\"previous\":\"unknown\""),
+            std::string::npos)
+      << Written[2];
+  EXPECT_EQ(Written[6], "{\"time\":\"" + IsoTimeStamp(Attempt(5).Sent) +
+                            "\",\"host\":\"gateway\",\"event\":\"down\",\"state\":\"down\","
+                            "\"previous\":\"up\",\"slow\":false}\n");
+  EXPECT_NE(Written[9].find("\"event\":\"up\",\"state\":\"up\",\"previous\":\"down\""),
+            std::string::npos)
+      << Written[9];
+}

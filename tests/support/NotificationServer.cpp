@@ -16,9 +16,8 @@ NotificationServer::NotificationServer() {
   char folder[] = "/tmp/quorvel-notify-XXXXXX";
   if (::mkdtemp(folder) == nullptr) throw std::runtime_error("mkdtemp");
   folder_ = folder;
-  display_ = ":" + Start({"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
-                          "640x480x24"},
-                         3);
+  display_ =
+      ":" + Start({"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "640x480x24"}, 3);
   bus_ = Start({"dbus-daemon", "--session", "--nofork", "--print-address=3",
                 "--address=unix:path=" + folder_ + "/bus"},
                3);
@@ -57,7 +56,7 @@ std::string NotificationServer::Start(std::vector<std::string> argv, int reportF
     ::dup2(report[1], reportFd);
     const int quiet = ::open("/dev/null", O_WRONLY);
     ::dup2(quiet, 2);
-      ::execvp(args[0], args.data());
+    ::execvp(args[0], args.data());
     ::_exit(127);
   }
   ::close(report[1]);

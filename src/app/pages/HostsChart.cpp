@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 
+#include "app/pages/PageNumbers.h"
 #include "chart/ChartMap.h"
 
 namespace {
@@ -19,8 +20,8 @@ constexpr int BottomMargin = 20;
 constexpr int Margin = 6;
 constexpr int LossMark = 5;
 // Spacing of the time ticks, in milliseconds: the first that leaves room.
-constexpr std::array<std::int64_t, 12> TickSteps = {
-    100, 250, 500, 1000, 2000, 5000, 10000, 30000, 60000, 300000, 900000, 3600000};
+constexpr std::array<std::int64_t, 12> TickSteps = {100,   250,   500,   1000,   2000,   5000,
+                                                    10000, 30000, 60000, 300000, 900000, 3600000};
 constexpr int TickPixels = 80;
 
 const std::array<QColor, 6> Colours = {QColor(0, 90, 200),  QColor(0, 140, 60),
@@ -35,7 +36,14 @@ QString ClockText(double AMs, std::int32_t AOffset, bool AMilliseconds) {
 }
 
 QString RoundTripText(std::uint64_t AUs) {
-  return QLocale().toString(static_cast<double>(AUs) / 1000.0, 'f', 3) + QStringLiteral(" ms");
+  return QString::fromStdString(MillisecondsText(static_cast<double>(AUs))) + QStringLiteral(" ms");
+}
+
+// A Y label: the page's decimal separator, no grouping.
+QString AxisText(double AMs) {
+  QLocale Locale;
+  Locale.setNumberOptions(QLocale::OmitGroupSeparator);
+  return Locale.toString(AMs, 'f', AMs < 10 ? 2 : 0) + QStringLiteral(" ms");
 }
 
 bool Lost(const TAttempt& AAttempt) { return AAttempt.Outcome != TOutcome::Reply; }
@@ -93,15 +101,15 @@ void THostsChart::paintEvent(QPaintEvent*) {
   Painter.setPen(palette().text().color());
   Painter.drawRect(Plot.adjusted(0, 0, -1, -1));
   if (V.Empty) {
-    Painter.drawText(Plot, Qt::AlignCenter, QStringLiteral("Select hosts to see their round trips"));
+    Painter.drawText(Plot, Qt::AlignCenter,
+                     QStringLiteral("Select hosts to see their round trips"));
     return;
   }
   // The Y range at its bottom, middle and top, in milliseconds.
   const double YTop = V.Map.PixelToY(Plot.top() + 0.5);
   for (const double Y : {0.0, YTop / 2, YTop}) {
     const QRectF Label(0, V.Map.YToPixel(Y) - 8, LeftMargin - 4, 16);
-    Painter.drawText(Label, Qt::AlignRight | Qt::AlignVCenter,
-                     QLocale().toString(Y, 'f', Y < 10 ? 2 : 0) + QStringLiteral(" ms"));
+    Painter.drawText(Label, Qt::AlignRight | Qt::AlignVCenter, AxisText(Y));
   }
   // Wall-clock ticks, at the first step that leaves room for their labels.
   const double From = V.Map.PixelToX(Plot.left() + 0.5);
@@ -124,8 +132,7 @@ void THostsChart::paintEvent(QPaintEvent*) {
     const QColor Colour = Colours[Index++ % Colours.size()];
     QPolygonF Line;
     for (const TAttempt& A : *S.Attempts)
-      if (!Lost(A))
-        Line << V.Map.ToPixel(Ms(A.Sent), static_cast<double>(A.RoundTripUs) / 1000.0);
+      if (!Lost(A)) Line << V.Map.ToPixel(Ms(A.Sent), static_cast<double>(A.RoundTripUs) / 1000.0);
     Painter.setPen(QPen(Colour, 0));
     Painter.drawPolyline(Line);
     if (Line.size() == 1) Painter.drawEllipse(Line.front(), 2, 2);

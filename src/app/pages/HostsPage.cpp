@@ -1,6 +1,5 @@
 #include "app/pages/HostsPage.h"
 
-#include <QAbstractTableModel>
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -21,6 +20,7 @@
 
 #include "app/pages/EventLoopDriver.h"
 #include "app/pages/HostsChart.h"
+#include "app/pages/HostsTable.h"
 #include "app/pages/PageNumbers.h"
 #include "app/window/HostStore.h"
 #include "outputs/DesktopNotifier.h"
@@ -32,22 +32,12 @@
 
 namespace {
 
-// Shown for a figure that a target cannot give yet.
-const QString NoValue = QStringLiteral("\u2013");
 // A frame of the table and the chart: thirty a second and more.
 constexpr int FrameMs = 30;
 // The newest events shown; older ones leave.
 constexpr int MaxEvents = 1000;
 
 QString Text(const std::string& AText) { return QString::fromStdString(AText); }
-
-QColor StateColour(const TTargetHealth& AHealth, bool APaused) {
-  if (APaused) return Qt::gray;
-  if (AHealth.State() == THealthState::Down) return QColor(210, 0, 0);
-  if (AHealth.Slow()) return QColor(230, 140, 0);
-  if (AHealth.State() == THealthState::Up) return QColor(0, 160, 60);
-  return Qt::gray;
-}
 
 QString EventText(THealthEvent AEvent) {
   switch (AEvent) {
@@ -105,97 +95,6 @@ class THostsWindow : public QWidget {
 
 }  // namespace
 
-// The table's rows: one a target, in the order they were added, its figures
-// read from its session in the model whenever a frame shows them.
-class THostsTable : public QAbstractTableModel {
- public:
-  static constexpr const char* Captions[] = {"Host",   "Address", "Sent",      "Lost %",
-                                             "Last ms", "Avg ms",  "Min ms",    "Max ms",
-                                             "Jitter ms", "p95 ms"};
-  static constexpr int Columns = 10;
-
-  THostsTable(QObject* AParent, const TTargets& ATargets)
-      : QAbstractTableModel(AParent), FTargets(ATargets) {}
-
-  int rowCount(const QModelIndex& AParent) const override {
-    return AParent.isValid() ? 0 : static_cast<int>(FTargets.Targets().size());
-  }
-  int columnCount(const QModelIndex& AParent) const override {
-    return AParent.isValid() ? 0 : Columns;
-  }
-  QVariant headerData(int ASection, Qt::Orientation AOrientation, int ARole) const override {
-    if (AOrientation == Qt::Horizontal && ARole == Qt::DisplayRole && ASection >= 0 &&
-        ASection < Columns)
-      return QString::fromUtf8(Captions[ASection]);
-    return QAbstractTableModel::headerData(ASection, AOrientation, ARole);
-  }
-  QVariant data(const QModelIndex& AIndex, int ARole) const override {
-    const TTarget& T = FTargets.Targets().at(static_cast<std::size_t>(AIndex.row()));
-    const TPingSession& S = FTargets.Monitor().Session(T.Settings.Host);
-    if (ARole == Qt::DisplayRole) return Cell(T, S, AIndex.column());
-    if (ARole == Qt::TextAlignmentRole && AIndex.column() >= 2)
-      return QVariant(Qt::AlignRight | Qt::AlignVCenter);
-    if (AIndex.column() == 0 && ARole == Qt::DecorationRole)
-      return StateColour(S.Health(), T.Settings.Paused);
-    if (AIndex.column() == 0 && ARole == Qt::ToolTipRole)
-      return T.Settings.Paused ? QStringLiteral("paused")
-                               : QString::fromUtf8(HealthStateName(S.Health().State())) +
-                                     (S.Health().Slow() ? QStringLiteral(", slow") : QString());
-    return {};
-  }
-
-  void Appended() {
-    const int Row = rowCount({}) - 1;
-    beginInsertRows({}, Row, Row);
-    endInsertRows();
-  }
-  void Removing(int ARow) { beginRemoveRows({}, ARow, ARow); }
-  void Removed() { endRemoveRows(); }
-  void Changed() {
-    if (rowCount({}) > 0) emit dataChanged(index(0, 0), index(rowCount({}) - 1, Columns - 1));
-  }
-
- private:
-  static QString Cell(const TTarget& ATarget, const TPingSession& ASession, int AColumn) {
-    const TRoundTripStatistics& Trips = ASession.RoundTrips();
-    const auto Ms = [](std::optional<double> AUs) {
-      return AUs ? Text(MillisecondsText(*AUs)) : NoValue;
-    };
-    const auto Us = [](std::optional<std::uint64_t> AUs) {
-      return AUs ? std::optional<double>(static_cast<double>(*AUs)) : std::nullopt;
-    };
-    const bool Any = Trips.Count() > 0;
-    switch (AColumn) {
-      case 0:
-        return Text(ATarget.Settings.Host);
-      case 1:
-        if (ATarget.Address) return Text(quorvel::wire::ToText(*ATarget.Address));
-        if (!ATarget.Problem.empty()) return QStringLiteral("not found");
-        return ATarget.Settings.Paused ? NoValue : QStringLiteral("looking up\u2026");
-      case 2:
-        return QString::number(ASession.Sent());
-      case 3:
-        return ASession.Sent() == 0 ? NoValue : Text(PercentNumberText(ASession.LossPercent()));
-      case 4:
-        if (ASession.Attempts().empty()) return NoValue;
-        if (ASession.Attempts().back().Outcome != TOutcome::Reply) return QStringLiteral("lost");
-        return Ms(static_cast<double>(ASession.Attempts().back().RoundTripUs));
-      case 5:
-        return Any ? Ms(Trips.Mean()) : NoValue;
-      case 6:
-        return Any ? Ms(static_cast<double>(Trips.Min())) : NoValue;
-      case 7:
-        return Any ? Ms(static_cast<double>(Trips.Max())) : NoValue;
-      case 8:
-        return Ms(Trips.Jitter());
-      default:
-        return Ms(Us(Trips.Percentile(95)));
-    }
-  }
-
-  const TTargets& FTargets;
-};
-
 std::string TargetFileName() {
   return (std::filesystem::path(HostFileName()).parent_path() / "targets.txt").string();
 }
@@ -220,6 +119,12 @@ THostsPage::THostsPage(TForm1* AForm, TMonitor* AMonitor,
   FFrameTimer->start();
   if (QSystemTrayIcon::isSystemTrayAvailable()) FTray = new QSystemTrayIcon(TabSheet6);
   FMonitor->Subscribe(this);
+  if (FTargets->Kind(quorvel::wire::Family::kIpv4) == quorvel::probe::SocketKind::kNone)
+    lbStatus->setText(QStringLiteral(
+        "This user may not send pings: every probe will fail. Allow them through the echo "
+        "helper (sudo setcap cap_net_raw+ep on quorvel-icmp-helper beside the program) or "
+        "for the users of every group (sudo sysctl -w "
+        "net.ipv4.ping_group_range=\"0 2147483647\")."));
   LoadTargets();
 }
 
@@ -237,8 +142,8 @@ void THostsPage::CreateControls() {
   auto* const Page = new QVBoxLayout(TabSheet6);
   Page->setContentsMargins(0, 0, 0, 0);
   Page->addWidget(PanelHosts);
-  FInWindowNote = new QLabel(QStringLiteral("The hosts are shown in a window of their own."),
-                             TabSheet6);
+  FInWindowNote =
+      new QLabel(QStringLiteral("The hosts are shown in a window of their own."), TabSheet6);
   FInWindowNote->hide();
   Page->addWidget(FInWindowNote);
 
@@ -288,8 +193,10 @@ void THostsPage::CreateControls() {
   Layout->addWidget(Split, 1);
   Layout->addWidget(CreateButtons());
 
-  QObject::connect(btnAdd, &QPushButton::clicked, TabSheet6, [this] { Guarded([this] { btnAddClick(); }); });
-  QObject::connect(edHost, &QLineEdit::returnPressed, TabSheet6, [this] { Guarded([this] { btnAddClick(); }); });
+  QObject::connect(btnAdd, &QPushButton::clicked, TabSheet6,
+                   [this] { Guarded([this] { btnAddClick(); }); });
+  QObject::connect(edHost, &QLineEdit::returnPressed, TabSheet6,
+                   [this] { Guarded([this] { btnAddClick(); }); });
   QObject::connect(tvHosts->selectionModel(), &QItemSelectionModel::selectionChanged, TabSheet6,
                    [this] { SelectionChanged(); });
   SelectionChanged();
@@ -316,7 +223,8 @@ QWidget* THostsPage::CreateSettings() {
                        "Gives the selected hosts the interval, time-out and thresholds here");
   Row->addWidget(btnApply);
   Row->addStretch(1);
-  QObject::connect(btnApply, &QPushButton::clicked, TabSheet6, [this] { Guarded([this] { btnApplyClick(); }); });
+  QObject::connect(btnApply, &QPushButton::clicked, TabSheet6,
+                   [this] { Guarded([this] { btnApplyClick(); }); });
   return Box;
 }
 
@@ -333,8 +241,10 @@ QWidget* THostsPage::CreateButtons() {
   lbStatus->setWordWrap(true);
   lbStatus->setAccessibleName(QStringLiteral("Status"));
   const std::pair<QPushButton*, void (THostsPage::*)()> Clicks[] = {
-      {btnRemove, &THostsPage::btnRemoveClick}, {btnPause, &THostsPage::btnPauseClick},
-      {btnClear, &THostsPage::btnClearClick},   {btnExport, &THostsPage::btnExportClick},
+      {btnRemove, &THostsPage::btnRemoveClick},
+      {btnPause, &THostsPage::btnPauseClick},
+      {btnClear, &THostsPage::btnClearClick},
+      {btnExport, &THostsPage::btnExportClick},
       {btnWindow, &THostsPage::btnWindowClick}};
   for (const auto& [Button, Click] : Clicks) {
     Row->addWidget(Button);
@@ -398,7 +308,8 @@ TTargetSettings THostsPage::NewSettings(const std::string& AHost) const {
 
 std::vector<std::string> THostsPage::SelectedHosts() const {
   std::set<int> Rows;
-  for (const QModelIndex& Index : tvHosts->selectionModel()->selectedRows()) Rows.insert(Index.row());
+  for (const QModelIndex& Index : tvHosts->selectionModel()->selectedRows())
+    Rows.insert(Index.row());
   std::vector<std::string> Hosts;
   for (const int Row : Rows)
     if (Row < static_cast<int>(FTargets->Targets().size()))
@@ -436,6 +347,7 @@ void THostsPage::btnRemoveClick() {
     FTable->Removed();
   }
   FDriver->Rearm();
+  SelectionChanged();
   ShowTray();
   SaveTargets();
 }
@@ -517,10 +429,11 @@ void THostsPage::Resolved(const TTarget& ATarget) {
     lbStatus->setText(QStringLiteral("%1 was not found: %2. It is looked up again.")
                           .arg(Host, Text(ATarget.Problem)));
   else if (ATarget.AddressCount > 1)
-    lbStatus->setText(QStringLiteral("%1 has %2 addresses; watching %3, the one the system prefers.")
-                          .arg(Host)
-                          .arg(ATarget.AddressCount)
-                          .arg(Text(quorvel::wire::ToText(*ATarget.Address))));
+    lbStatus->setText(
+        QStringLiteral("%1 has %2 addresses; watching %3, the one the system prefers.")
+            .arg(Host)
+            .arg(ATarget.AddressCount)
+            .arg(Text(quorvel::wire::ToText(*ATarget.Address))));
   FDirty = true;
 }
 
@@ -548,32 +461,31 @@ void THostsPage::AddEvent(const std::string& AHost, THealthEvent AEvent, TWallTi
 
 void THostsPage::ShowTray() {
   if (FTray == nullptr) return;
+  // The icon has the colour of the host in the worst state.
+  const auto Rank = [](const TTargetHealth& AHealth) {
+    return AHealth.State() == THealthState::Down ? 3
+           : AHealth.Slow()                      ? 2
+                                                 : AHealth.State() == THealthState::Up;
+  };
+  const TTargetHealth* Worst = nullptr;
   int Down = 0;
-  int Slow = 0;
-  int Up = 0;
   for (const TTarget& T : FTargets->Targets()) {
     const TTargetHealth& H = FMonitor->Session(T.Settings.Host).Health();
     Down += H.State() == THealthState::Down;
-    Slow += H.Slow();
-    Up += H.State() == THealthState::Up;
+    if (Worst == nullptr || Rank(H) > Rank(*Worst)) Worst = &H;
   }
-  const QColor Colour = Down > 0   ? QColor(210, 0, 0)
-                        : Slow > 0 ? QColor(230, 140, 0)
-                        : Up > 0   ? QColor(0, 160, 60)
-                                   : QColor(Qt::gray);
   QPixmap Icon(32, 32);
   Icon.fill(Qt::transparent);
   QPainter Painter(&Icon);
   Painter.setRenderHint(QPainter::Antialiasing);
-  Painter.setBrush(Colour);
+  Painter.setBrush(Worst != nullptr ? HealthColour(*Worst, false) : QColor(Qt::gray));
   Painter.setPen(Qt::NoPen);
   Painter.drawEllipse(2, 2, 28, 28);
   Painter.end();
   FTray->setIcon(QIcon(Icon));
-  FTray->setToolTip(QStringLiteral("Quorvel: %1 of %2 hosts down")
-                        .arg(Down)
-                        .arg(FTargets->Targets().size()));
-  FTray->setVisible(!FTargets->Targets().empty());
+  FTray->setToolTip(
+      QStringLiteral("Quorvel: %1 of %2 hosts down").arg(Down).arg(FTargets->Targets().size()));
+  FTray->setVisible(Worst != nullptr);
 }
 
 void THostsPage::Frame() {
@@ -593,8 +505,9 @@ void THostsPage::LoadTargets() {
   } catch (const Exception& E) {
     // Whatever it holds stays for the user to mend; this run saves nothing over it.
     FFileUnread = true;
-    lbStatus->setText(Text(E.what()) +
-                      QStringLiteral(". It is left as it is, and the hosts watched now are not saved."));
+    lbStatus->setText(
+        Text(E.what()) +
+        QStringLiteral(". It is left as it is, and the hosts watched now are not saved."));
     return;
   }
   for (const TTargetSettings& S : Settings) {

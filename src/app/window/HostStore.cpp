@@ -16,8 +16,8 @@
 
 #include "app/window/HostFile.h"
 #include "outputs/AtomicFile.h"
-#include "outputs/FileStart.h"
 #include "outputs/FileHandle.h"
+#include "outputs/FileStart.h"
 #include "platform/kernel/Library.h"
 #include "rtl/FileErrors.h"
 

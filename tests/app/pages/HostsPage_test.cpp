@@ -8,16 +8,20 @@
 #include <QDBusInterface>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTableView>
 #include <fstream>
 #include <iterator>
 
+#include "app/pages/HostsChart.h"
 #include "app/pages/StatisticsPage.h"
 #include "app/window/MainWindowTest.h"
 #include "app/window/WindowMonitor.h"
 #include "outputs/DesktopNotifier.h"
+#include "support/DnsResponder.h"
 #include "support/NotificationServer.h"
 #include "support/TestNetwork.h"
 
@@ -82,8 +86,7 @@ TEST_F(HostsPageTest, IsAPageAfterStatisticsWhoseControlsAndColumnsHaveTheirName
   Open();
   EXPECT_EQ(Page->TabSheet6->Caption(), "Hosts");
   EXPECT_EQ(Page->TabSheet6->PageIndex(), Form1->PageControl1->PageCount() - 1);
-  EXPECT_EQ(Form1->PageControl1->Pages(Page->TabSheet6->PageIndex() - 1)->Caption(),
-            "Statistics");
+  EXPECT_EQ(Form1->PageControl1->Pages(Page->TabSheet6->PageIndex() - 1)->Caption(), "Statistics");
   EXPECT_EQ(Page->edHost->accessibleName(), "Add host");
   EXPECT_EQ(Page->btnPause->text(), "Pause");
   QAccessibleInterface* const Table = QAccessible::queryAccessibleInterface(Page->tvHosts);
@@ -101,10 +104,15 @@ TEST_F(HostsPagePeerTest, TargetsOfBothFamiliesAreAnsweredThenRemoved) {
   for (const std::string& Host : Hosts) Add(Host, 20);
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
-        return std::ranges::all_of(Hosts, [&](const auto& H) { return Session(H).Received() >= 5; });
+        return std::ranges::all_of(Hosts,
+                                   [&](const auto& H) { return Session(H).Received() >= 5; });
       },
       5000));
   QTest::qWait(100);  // a frame shows the figures
+  QLocale::setDefault(QLocale::German);
+  EXPECT_TRUE(QRegularExpression("^[0-9]+,[0-9]{3}$").match(Cell(0, 5)).hasMatch())
+      << Cell(0, 5).toStdString();
+  QLocale::setDefault(QLocale::c());
   for (int Row = 0; Row < 4; ++Row) {
     const std::string& Host = Hosts[static_cast<std::size_t>(Row)];
     EXPECT_EQ(Cell(Row, 1).toStdString(), Host);
@@ -112,6 +120,9 @@ TEST_F(HostsPagePeerTest, TargetsOfBothFamiliesAreAnsweredThenRemoved) {
     EXPECT_NE(Cell(Row, 9), QStringLiteral("\u2013")) << Host;
     EXPECT_EQ(Session(Host).Attempts().back().Address, Host);
   }
+  // The chart beside the table tells what the mouse points at.
+  Page->Chart->resize(400, 200);
+  EXPECT_TRUE(Page->Chart->PointText({200, 100}).contains(QRegularExpression(" [0-9.]+ ms$")));
   Page->tvHosts->selectAll();
   Page->btnRemove->click();
   EXPECT_EQ(Page->tvHosts->model()->rowCount(), 0);
@@ -182,9 +193,45 @@ TEST_F(HostsPageTest, TargetsSurviveARestartAndABrokenFileIsLeftAsItIs) {
   std::ofstream(TargetFileName(), std::ios::binary) << Broken;
   Open();
   EXPECT_TRUE(Page->Targets().Targets().empty());
-  EXPECT_TRUE(Page->lbStatus->text().contains("line 4: The interval must lie between 10 ms and 1 h"))
+  EXPECT_TRUE(
+      Page->lbStatus->text().contains("line 4: The interval must lie between 10 ms and 1 h"))
       << Page->lbStatus->text().toStdString();
   Add("127.0.0.2");
   EXPECT_EQ(Page->Targets().Targets().size(), 1U);
   EXPECT_EQ(Read(TargetFileName()), Broken);
+}
+
+TEST_F(HostsPageTest, OpensInAWindowOfItsOwnAndGoesBackWhenItCloses) {
+  Open();
+  Page->btnWindow->click();
+  ASSERT_TRUE(Page->InWindow());
+  QWidget* const Window = Page->PanelHosts->window();
+  EXPECT_NE(Window, Form1);
+  EXPECT_TRUE(Window->isVisible());
+  Window->close();
+  EXPECT_FALSE(Page->InWindow());
+  EXPECT_EQ(Page->PanelHosts->parentWidget(), Page->TabSheet6);
+  EXPECT_EQ(Page->btnWindow->text(), "Open in window");
+}
+
+TEST_F(HostsPageTest, ANameIsWatchedAtOneAddressAndOneNotFoundIsCountedAndLookedUpAgain) {
+  const quorvel::test::DnsResponder Dns{{"two.test", {"127.0.0.7", "127.0.0.8"}}};
+  Open();
+  Add("two.test");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Session("two.test").Received() > 0; }, 5000));
+  const QString Address =
+      QString::fromStdString(quorvel::wire::ToText(*Page->Targets().Find("two.test")->Address));
+  EXPECT_TRUE(Address == "127.0.0.7" || Address == "127.0.0.8");
+  EXPECT_EQ(Page->lbStatus->text(),
+            "two.test has 2 addresses; watching " + Address + ", the one the system prefers.");
+
+  Add("missing.test");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Session("missing.test").AttemptCount() == 1; }, 5000));
+  EXPECT_EQ(Session("missing.test").Attempts().back().Outcome, TOutcome::Unresolved);
+  EXPECT_TRUE(Page->lbStatus->text().startsWith("missing.test was not found: "));
+  QTest::qWait(100);
+  EXPECT_EQ(Cell(0, 1), Address);
+  EXPECT_EQ(Cell(1, 1), "not found");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Session("missing.test").AttemptCount() == 2; },
+                              TTargets::RetryAfter.count() * 1000 + 2000));
 }
