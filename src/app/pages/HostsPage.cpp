@@ -246,9 +246,10 @@ QWidget* THostsPage::CreateButtons() {
       {btnClear, &THostsPage::btnClearClick},
       {btnExport, &THostsPage::btnExportClick},
       {btnWindow, &THostsPage::btnWindowClick}};
-  for (const auto& [Button, Click] : Clicks) {
-    Row->addWidget(Button);
-    QObject::connect(Button, &QPushButton::clicked, TabSheet6,
+  for (const auto& Entry : Clicks) {
+    const auto Click = Entry.second;
+    Row->addWidget(Entry.first);
+    QObject::connect(Entry.first, &QPushButton::clicked, TabSheet6,
                      [this, Click] { Guarded([this, Click] { (this->*Click)(); }); });
   }
   Row->addWidget(lbStatus, 1);
@@ -266,6 +267,7 @@ QWidget* THostsPage::CreateChart() {
       for (const TTarget& T : FTargets->Targets())
         if (Hosts.size() < 6) Hosts.push_back(T.Settings.Host);
     std::vector<THostsChart::TSeries> Series;
+    Series.reserve(Hosts.size());
     for (const std::string& Host : Hosts)
       Series.push_back({Host, &FMonitor->Session(Host).Attempts()});
     return Series;
