@@ -15,18 +15,16 @@
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <fstream>
 #include <optional>
 
 #include "BenchSupport.h"
+#include "BenchWindow.h"
 #include "app/pages/HostsChart.h"
 #include "app/pages/HostsPage.h"
-#include "app/window/HostStore.h"
 #include "app/window/WindowMonitor.h"
-#include "ui/Application.h"
 
 namespace {
 
@@ -64,17 +62,10 @@ int Minutes() {
 }
 
 void BM_HundredTargetsEveryTenMilliseconds(benchmark::State& AState) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
   // The bench runs in a network namespace of its own: every group may use
   // the datagram socket there, as a user's system may allow.
   std::ofstream("/proc/sys/net/ipv4/ping_group_range") << "0 2147483647";
-  const QTemporaryDir DataFolder;
-  SetHostFolder(DataFolder.path().toStdString());
-  int Argc = 1;
-  char Program[] = "quorvel";
-  char* Argv[] = {Program, nullptr};
-  TApplication App(Argc, Argv);
-  App.CreateForm(Form1);
+  const TBenchWindow Window;
   TMonitor* const Monitor = NewWindowMonitor(Form1);
   auto* const Page = new THostsPage(Form1, Monitor, {});
   Form1->resize(1280, 900);

@@ -9,15 +9,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <optional>
 
 #include "BenchSupport.h"
-#include "app/window/HostStore.h"
-#include "app/window/Unit1.h"
+#include "BenchWindow.h"
 #include "app/window/WindowMonitor.h"
-#include "ui/Application.h"
 
 namespace {
 
@@ -40,14 +37,7 @@ struct TCounter : TMonitorSubscriber {
 };
 
 void BM_RepeatOfTwentyThousandReplies(benchmark::State& AState) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  const QTemporaryDir HistoryFolder;
-  SetHostFolder(HistoryFolder.path().toStdString());
-  int Argc = 1;
-  char Program[] = "quorvel";
-  char* Argv[] = {Program, nullptr};
-  TApplication App(Argc, Argv);
-  App.CreateForm(Form1);
+  const TBenchWindow Window;
   TMonitor* const Monitor = NewWindowMonitor(Form1);
   Form1->Show();
   QApplication::processEvents();

@@ -24,6 +24,7 @@
 #include "support/DnsResponder.h"
 #include "support/NotificationServer.h"
 #include "support/TestNetwork.h"
+#include "ui/SaveDialog.h"
 
 namespace {
 
@@ -120,6 +121,14 @@ TEST_F(HostsPagePeerTest, TargetsOfBothFamiliesAreAnsweredThenRemoved) {
     EXPECT_NE(Cell(Row, 9), QStringLiteral("\u2013")) << Host;
     EXPECT_EQ(Session(Host).Attempts().back().Address, Host);
   }
+  // The export holds every host's attempts, each line naming its host.
+  const std::string Export = Folder.filePath("hosts.jsonl").toStdString();
+  SetSaveDialogHook([&](const TSaveRequest&) { return std::optional<std::string>(Export); });
+  Page->btnExport->click();
+  SetSaveDialogHook({});
+  const std::string Lines = Read(Export);
+  for (const std::string& Host : Hosts)
+    EXPECT_NE(Lines.find("\"host\":\"" + Host + "\""), std::string::npos) << Host;
   // The chart beside the table tells what the mouse points at.
   Page->Chart->resize(400, 200);
   EXPECT_TRUE(Page->Chart->PointText({200, 100}).contains(QRegularExpression(" [0-9.]+ ms$")));
