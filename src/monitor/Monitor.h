@@ -9,7 +9,9 @@
 //   AttemptRecorded, then OutageEnded (a reply after losses) or
 //   OutageStarted (a first loss), then TtlChanged (a reply of another TTL).
 // Clearing the data sends SessionsCleared. Target down and up, by a rule of
-// consecutive losses and answers, will follow the outage events.
+// consecutive losses and answers, will follow the outage events. A traced
+// route sends RouteChanged for a router heard where another answered before,
+// and RouteRound once every probe of a round has its outcome.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +25,7 @@
 #include "monitor/Attempt.h"
 #include "monitor/AttemptSpool.h"
 #include "monitor/PingSession.h"
+#include "monitor/Route.h"
 #include "net/IdIcmpClient.h"
 #include "rtl/Classes.h"
 
@@ -37,6 +40,9 @@ class TMonitorSubscriber {
   virtual void TtlChanged(const TPingSession& /*ASession*/, const TTtlChange& /*AChange*/) {}
   // Every session ended; the next ones begin at AStart.
   virtual void SessionsCleared(TWallTime /*AStart*/) {}
+  virtual void RouteChanged(const TRoute& /*ARoute*/, const TRouteChange& /*AChange*/) {}
+  // Round ARound of ARoute ended: the route shows its outcomes.
+  virtual void RouteRound(const TRoute& /*ARoute*/, std::uint64_t /*ARound*/) {}
 };
 
 class TMonitor : public TComponent {
@@ -57,6 +63,10 @@ class TMonitor : public TComponent {
   void RecordUnresolved(const std::string& AHost, const std::string& AMessage);
   // Takes one attempt to AHost, from any engine.
   void Record(const std::string& AHost, const TAttempt& AAttempt);
+  // Tells every subscriber of a change, or the end of a round, of a route
+  // that a tracer follows.
+  void RecordRouteChange(const TRoute& ARoute, const TRouteChange& AChange);
+  void RecordRouteRound(const TRoute& ARoute, std::uint64_t ARound);
   // Ends every session: the next attempts begin new ones.
   void Clear(TWallTime AStart = WallClockNow());
 
