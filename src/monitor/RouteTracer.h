@@ -55,6 +55,10 @@ class TRouteTracer final : public quorvel::probe::Driven {
   bool Running() const { return FRunning; }
   // The route traced now or last; null until the host's address is known.
   const TRoute* Route() const { return FRoute.get(); }
+  // What carries the probes of AFamily.
+  quorvel::probe::SocketKind Kind(quorvel::wire::Family AFamily) const {
+    return FEngine.Kind(AFamily);
+  }
 
   // After a pass in which anything the route shows changed.
   std::function<void()> OnChange;
