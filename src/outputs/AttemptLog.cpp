@@ -10,6 +10,7 @@
 
 #include "outputs/AttemptFormat.h"
 #include "outputs/LinkGuard.h"
+#include "outputs/RouteExport.h"
 
 namespace {
 
@@ -69,13 +70,20 @@ TAttemptLog::TAttemptLog(const std::string& FileName)
 }
 
 void TAttemptLog::Append(const TAttempt& AAttempt, std::string_view AHost) {
-  const std::string Line = JsonLine(AAttempt, AHost);
+  Write(JsonLine(AAttempt, AHost));
+}
+
+void TAttemptLog::AppendRound(const TRoute& ARoute, std::uint64_t ARound) {
+  Write(RouteRoundLine(ARoute, ARound, WallClockNow()));
+}
+
+void TAttemptLog::Write(const std::string& ALine) {
   TPipeSignalHeld Held;
   // A regular file takes the whole line at once; only a full disk or a signal
   // leaves a rest, which follows at the end.
   std::size_t Written = 0;
-  while (Written < Line.size()) {
-    const ssize_t Done = write(FFile.Descriptor(), Line.data() + Written, Line.size() - Written);
+  while (Written < ALine.size()) {
+    const ssize_t Done = write(FFile.Descriptor(), ALine.data() + Written, ALine.size() - Written);
     if (Done < 0 && errno == EINTR) continue;
     if (Done < 0 && errno == EPIPE) Held.Raised();
     if (Done <= 0) RaiseLogError(FFileName, "write", Done < 0 ? errno : ENOSPC);

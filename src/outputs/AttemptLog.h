@@ -1,6 +1,7 @@
-// The log that `--log FILE` asks for: every attempt the model records
-// appended to the file as one JSON line the moment it is known, so a long run
-// survives a crash of the program with every finished line intact.
+// The log that `--log FILE` asks for: every attempt the model records, and
+// every round of a traced route, appended to the file as one JSON line the
+// moment it is known, so a long run survives a crash of the program with
+// every finished line intact.
 #pragma once
 
 #include <string>
@@ -32,13 +33,20 @@ class TAttemptLog : public TMonitorSubscriber {
   // EAttemptLogError when the line cannot be written, also when the log is a
   // pipe whose reader has gone or does not keep up; the program goes on.
   void Append(const TAttempt& AAttempt, std::string_view AHost);
+  // Appends the round's line (RouteRoundLine) in the same way.
+  void AppendRound(const TRoute& ARoute, std::uint64_t ARound);
 
   // Appends every attempt the model records.
   void AttemptRecorded(const TPingSession& ASession, const TAttempt& AAttempt) override {
     Append(AAttempt, ASession.Host());
   }
+  void RouteRound(const TRoute& ARoute, std::uint64_t ARound) override {
+    AppendRound(ARoute, ARound);
+  }
 
  private:
+  void Write(const std::string& ALine);
+
   std::string FFileName;
   TFileHandle FFile;
 };
