@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/cli/CommandLine.h"
+#include "app/pages/RoutePage.h"
 #include "app/pages/StatisticsPage.h"
 #include "app/window/Unit1.h"
 #include "app/window/WindowMonitor.h"
@@ -52,10 +53,11 @@ int main(int Argc, char** Argv) {
     QCoreApplication::setApplicationName("quorvel");
     App.CreateForm(Form1);
     if (Options.Host) Form1->cbHost->SetText(*Options.Host);
-    // The model follows the window; the page and the log follow the model,
-    // in that order.
+    // The model follows the window; the pages and the log follow the model,
+    // in that order. The pages beyond the design, in the order of their tabs:
     TMonitor* const Monitor = NewWindowMonitor(Form1);
     new TStatisticsPage(Form1, Monitor);
+    new TRoutePage(Form1, Monitor);
     if (Log) Monitor->Subscribe(Log.get());
     App.Run();
   } catch (const ECommandLineError& E) {

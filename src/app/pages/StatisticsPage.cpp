@@ -1,15 +1,12 @@
 #include "app/pages/StatisticsPage.h"
 
 #include <QBoxLayout>
-#include <QDateTime>
 #include <QGridLayout>
-#include <QLocale>
 #include <QTimer>
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
-#include "app/window/LogFormat.h"
+#include "app/pages/PageTexts.h"
 #include "outputs/Export.h"
 #include "ui/Application.h"
 #include "ui/SaveDialog.h"
@@ -18,26 +15,6 @@ namespace {
 
 // Shown for a figure that the session cannot give yet.
 constexpr const char* NoValue = "\xE2\x80\x93";
-
-std::string DecimalSeparator() { return LogSeparators(QLocale()).Decimal; }
-
-// Microseconds as milliseconds with three decimals: "0.042 ms".
-std::string MsText(double AMicroseconds) {
-  const auto Us = static_cast<unsigned long long>(std::llround(std::max(AMicroseconds, 0.0)));
-  char Decimals[8];
-  std::snprintf(Decimals, sizeof Decimals, "%03llu", Us % 1000);
-  return std::to_string(Us / 1000) + DecimalSeparator() + Decimals + " ms";
-}
-
-// Two decimals, as integers: the C library's own formatting of a fraction
-// follows the process's locale, whatever separator the page chose.
-std::string PercentText(double APercent) {
-  const auto Hundredths =
-      static_cast<unsigned long long>(std::llround(std::clamp(APercent, 0.0, 100.0) * 100));
-  char Decimals[4];
-  std::snprintf(Decimals, sizeof Decimals, "%02llu", Hundredths % 100);
-  return std::to_string(Hundredths / 100) + DecimalSeparator() + Decimals + " %";
-}
 
 // Under a minute in seconds with one decimal, "4.0 s"; longer as "1:02:03".
 std::string DurationText(std::int64_t AMicroseconds) {
@@ -52,13 +29,6 @@ std::string DurationText(std::int64_t AMicroseconds) {
                   static_cast<long long>(Seconds / 60 % 60), static_cast<long long>(Seconds % 60));
   }
   return Text;
-}
-
-// A wall time as the error log writes its time stamps, in its own zone.
-std::string TimeText(TWallTime AWhen) {
-  const QDateTime When =
-      QDateTime::fromMSecsSinceEpoch(AWhen.UnixUs / 1000, Qt::OffsetFromUTC, AWhen.UtcOffset);
-  return TimeStampText(When, LogSeparators(QLocale()).Time);
 }
 
 // A value label's text, which a screen reader hears after its caption.
