@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <algorithm>
+#include <ranges>
 
 #include "app/pages/PageTexts.h"
 #include "app/pages/ProbeDriver.h"
@@ -273,8 +274,8 @@ void TRoutePage::ShowHops(const TRoute& ARoute) {
 void TRoutePage::ShowChanges(const TRoute& ARoute) {
   ListChanges->clear();
   // Newest first.
-  for (auto Change = ARoute.Changes().rbegin(); Change != ARoute.Changes().rend(); ++Change)
+  for (const TRouteChange& Change : std::views::reverse(ARoute.Changes()))
     ListChanges->addItem(
-        QString::fromStdString(TimeText(Change->At) + "  hop " + std::to_string(Change->Hop) +
-                               ": " + Change->Previous + " \xE2\x86\x92 " + Change->Current));
+        QString::fromStdString(TimeText(Change.At) + "  hop " + std::to_string(Change.Hop) + ": " +
+                               Change.Previous + " \xE2\x86\x92 " + Change.Current));
 }
