@@ -10,23 +10,28 @@
 
 std::string DecimalSeparator() { return LogSeparators(QLocale()).Decimal; }
 
-std::string MsNumber(double AMicroseconds) {
-  const auto Us = static_cast<unsigned long long>(std::llround(std::max(AMicroseconds, 0.0)));
-  char Decimals[8];
-  std::snprintf(Decimals, sizeof Decimals, "%03llu", Us % 1000);
-  return std::to_string(Us / 1000) + DecimalSeparator() + Decimals;
+namespace {
+
+// AScaled as a number with APlaces decimals after the locale's separator,
+// from integers: the C library's own formatting of a fraction follows the
+// process's locale, whatever separator the page chose.
+std::string Fixed(double AScaled, int APlaces) {
+  const auto Scaled = static_cast<unsigned long long>(std::llround(std::max(AScaled, 0.0)));
+  unsigned long long Unit = 1;
+  for (int Place = 0; Place < APlaces; ++Place) Unit *= 10;
+  char Decimals[24];
+  std::snprintf(Decimals, sizeof Decimals, "%0*llu", APlaces, Scaled % Unit);
+  return std::to_string(Scaled / Unit) + DecimalSeparator() + Decimals;
 }
+
+}  // namespace
+
+std::string MsNumber(double AMicroseconds) { return Fixed(AMicroseconds, 3); }
 
 std::string MsText(double AMicroseconds) { return MsNumber(AMicroseconds) + " ms"; }
 
-// As integers: the C library's own formatting of a fraction follows the
-// process's locale, whatever separator the page chose.
 std::string PercentNumber(double APercent) {
-  const auto Hundredths =
-      static_cast<unsigned long long>(std::llround(std::clamp(APercent, 0.0, 100.0) * 100));
-  char Decimals[4];
-  std::snprintf(Decimals, sizeof Decimals, "%02llu", Hundredths % 100);
-  return std::to_string(Hundredths / 100) + DecimalSeparator() + Decimals;
+  return Fixed(std::clamp(APercent, 0.0, 100.0) * 100, 2);
 }
 
 std::string PercentText(double APercent) { return PercentNumber(APercent) + " %"; }

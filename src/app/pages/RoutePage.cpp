@@ -9,10 +9,10 @@
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
-#include <QTimer>
 #include <algorithm>
 #include <ranges>
 
+#include "app/pages/PageRefresh.h"
 #include "app/pages/PageTexts.h"
 #include "app/pages/ProbeDriver.h"
 #include "outputs/RouteExport.h"
@@ -70,10 +70,8 @@ TRoutePage::TRoutePage(TForm1* AForm, TMonitor* AMonitor)
   SetName("RoutePage");
   TabSheetRoute = new TTabSheet(this, AForm->PageControl1);
   TabSheetRoute->SetCaption("Route");
+  FRefresh = std::make_unique<TPageRefresh>(TabSheetRoute, [this] { Refresh(); });
   CreateControls();
-  QObject::connect(AForm->PageControl1, &QTabWidget::currentChanged, TabSheetRoute, [this] {
-    if (Shown()) Refresh();
-  });
   Refresh();
 }
 
@@ -142,18 +140,6 @@ void TRoutePage::CreateControls() {
   Layout->addWidget(ListChanges);
 }
 
-bool TRoutePage::Shown() const { return FForm->PageControl1->ActivePage() == TabSheetRoute; }
-
-void TRoutePage::ScheduleRefresh() {
-  // A hidden page is brought up to date when it is shown.
-  if (FRefreshPending || !Shown()) return;
-  FRefreshPending = true;
-  QTimer::singleShot(0, TabSheetRoute, [this] {
-    FRefreshPending = false;
-    if (Shown()) Refresh();
-  });
-}
-
 void TRoutePage::BitBtnStartClick(TComponent*) {
   if (!FTracer) {
     // The window program never holds a raw socket: the datagram socket or
@@ -161,7 +147,7 @@ void TRoutePage::BitBtnStartClick(TComponent*) {
     quorvel::probe::EngineOptions Options;
     Options.helperPath = ExecutableFolder() + "/" + quorvel::wire::kHelperFileName;
     FTracer = std::make_unique<TRouteTracer>(FMonitor, Options);
-    FTracer->OnChange = [this] { ScheduleRefresh(); };
+    FTracer->OnChange = [this] { FRefresh->Schedule(); };
     FTracer->OnFailed = [this](const std::string& AMessage) { FFailure = AMessage; };
     FDriver = new TProbeDriver(TabSheetRoute, *FTracer);
   }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/pages/PageRefresh.h"
 #include "app/window/Unit1.h"
 #include "monitor/RouteTracer.h"
 
@@ -66,8 +67,6 @@ class TRoutePage : public TComponent {
 
  private:
   void CreateControls();
-  void ScheduleRefresh();
-  bool Shown() const;
   void ShowStatus(const TRoute* ARoute);
   void ShowHops(const TRoute& ARoute);
   void ShowChanges(const TRoute& ARoute);
@@ -77,5 +76,5 @@ class TRoutePage : public TComponent {
   std::unique_ptr<TRouteTracer> FTracer;
   TProbeDriver* FDriver = nullptr;
   std::string FFailure;
-  bool FRefreshPending = false;
+  std::unique_ptr<TPageRefresh> FRefresh;
 };

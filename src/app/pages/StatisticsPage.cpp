@@ -2,10 +2,10 @@
 
 #include <QBoxLayout>
 #include <QGridLayout>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 
+#include "app/pages/PageRefresh.h"
 #include "app/pages/PageTexts.h"
 #include "outputs/Export.h"
 #include "ui/Application.h"
@@ -69,6 +69,7 @@ TStatisticsPage::TStatisticsPage(TForm1* AForm, TMonitor* AMonitor)
   SetName("StatisticsPage");
   TabSheet5 = new TTabSheet(this, AForm->PageControl1);
   TabSheet5->SetCaption("Statistics");
+  FRefresh = std::make_unique<TPageRefresh>(TabSheet5, [this] { Refresh(); });
   CreateFigures();
   CreateLists();
   auto* const Layout = new QVBoxLayout(TabSheet5);
@@ -81,11 +82,8 @@ TStatisticsPage::TStatisticsPage(TForm1* AForm, TMonitor* AMonitor)
 
   FMonitor->Subscribe(this);
   QObject::connect(AForm->cbHost, &QComboBox::currentTextChanged, TabSheet5,
-                   [this] { ScheduleRefresh(); });
+                   [this] { FRefresh->Schedule(); });
   BitBtnExport->OnClick = [this](TComponent* Sender) { BitBtnExportClick(Sender); };
-  QObject::connect(AForm->PageControl1, &QTabWidget::currentChanged, TabSheet5, [this] {
-    if (Shown()) Refresh();
-  });
   Refresh();
 }
 
@@ -154,12 +152,14 @@ void TStatisticsPage::CreateLists() {
   ListViewTtl->SetTabOrder(2);
 }
 
-void TStatisticsPage::AttemptRecorded(const TPingSession&, const TAttempt&) { ScheduleRefresh(); }
+void TStatisticsPage::AttemptRecorded(const TPingSession&, const TAttempt&) {
+  FRefresh->Schedule();
+}
 
 void TStatisticsPage::SessionsCleared(TWallTime) {
   FShownHost.clear();
   ClearLists();
-  ScheduleRefresh();
+  FRefresh->Schedule();
 }
 
 const TPingSession& TStatisticsPage::Session() const {
@@ -178,18 +178,6 @@ void TStatisticsPage::FollowHost() {
   if (Host == FShownHost) return;
   FShownHost = Host;
   ClearLists();
-}
-
-bool TStatisticsPage::Shown() const { return FForm->PageControl1->ActivePage() == TabSheet5; }
-
-void TStatisticsPage::ScheduleRefresh() {
-  // A hidden page is brought up to date when it is shown.
-  if (FRefreshPending || !Shown()) return;
-  FRefreshPending = true;
-  QTimer::singleShot(0, TabSheet5, [this] {
-    FRefreshPending = false;
-    if (Shown()) Refresh();
-  });
 }
 
 void TStatisticsPage::Refresh() {
