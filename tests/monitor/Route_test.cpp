@@ -1,5 +1,5 @@
-// The route model: where a route ends as its answers come, the bounds on a
-// hop's routers, samples and the changes, the figures, and the names.
+// The route model: where a route ends as its answers come, and the bounds
+// on a hop's routers, its samples and the changes.
 #include "monitor/Route.h"
 
 #include <gtest/gtest.h>
@@ -54,22 +54,6 @@ TEST(Route, KeepsAHopsRoutersSamplesAndTheChangesBounded) {
   EXPECT_EQ(R.Changes().size(), TRoute::ChangeLimit);
   EXPECT_EQ(R.Changes().back().Previous, "10.0.0.8");
   EXPECT_EQ(R.Changes().back().Current, "10.0.0.9");
-}
-
-TEST(Route, GivesEachRouterItsFiguresAndItsNameWhereverItAnswers) {
-  TRoute R("host", "192.0.2.9", 30, {});
-  for (const std::uint64_t Us : {1000, 3000, 2000})
-    R.Record(Answer(1, THopAnswer::TimeExceeded, "192.0.2.1", Us));
-  R.Name("192.0.2.1", "r1.test");
-  R.Record(Answer(2, THopAnswer::TimeExceeded, "192.0.2.1", 500));
-  const THopFigures& F = R.Hop(1).Routers().front().Figures;
-  EXPECT_EQ(F.Count(), 3u);
-  EXPECT_EQ(F.Last(), 2000u);
-  EXPECT_EQ(F.Best(), 1000u);
-  EXPECT_EQ(F.Worst(), 3000u);
-  EXPECT_DOUBLE_EQ(F.Mean(), 2000);
-  EXPECT_NEAR(F.StandardDeviation(), 816.497, 0.001);
-  EXPECT_EQ(R.Hop(2).Routers().front().Name, "r1.test");
 }
 
 }  // namespace
