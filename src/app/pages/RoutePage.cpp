@@ -10,7 +10,6 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <algorithm>
-#include <ranges>
 
 #include "app/pages/PageRefresh.h"
 #include "app/pages/PageTexts.h"
@@ -260,8 +259,11 @@ void TRoutePage::ShowHops(const TRoute& ARoute) {
 void TRoutePage::ShowChanges(const TRoute& ARoute) {
   ListChanges->clear();
   // Newest first.
-  for (const TRouteChange& Change : std::views::reverse(ARoute.Changes()))
+  const std::deque<TRouteChange>& Changes = ARoute.Changes();
+  for (std::size_t Left = Changes.size(); Left > 0; --Left) {
+    const TRouteChange& Change = Changes[Left - 1];
     ListChanges->addItem(
         QString::fromStdString(TimeText(Change.At) + "  hop " + std::to_string(Change.Hop) + ": " +
                                Change.Previous + " \xE2\x86\x92 " + Change.Current));
+  }
 }
