@@ -1,6 +1,7 @@
 // A page's refresh, asked for as often as its data change: it runs once per
-// pass of the event loop while the page is shown, and when the page is shown,
-// so a hidden page costs nothing and a shown one one refresh per frame.
+// pass of the event loop while the page is shown, and on the pass after the
+// page is shown, so a hidden page costs nothing and a shown one one refresh
+// per frame.
 #pragma once
 
 #include <functional>
