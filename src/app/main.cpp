@@ -9,6 +9,7 @@
 
 #include "app/cli/CommandLine.h"
 #include "app/pages/HostsPage.h"
+#include "app/pages/RoutePage.h"
 #include "app/pages/StatisticsPage.h"
 #include "app/window/Unit1.h"
 #include "app/window/WindowMonitor.h"
@@ -54,8 +55,8 @@ int main(int Argc, char** Argv) {
     QCoreApplication::setApplicationName("quorvel");
     App.CreateForm(Form1);
     if (Options.Host) Form1->cbHost->SetText(*Options.Host);
-    // The model follows the window; the page and the log follow the model,
-    // in that order.
+    // The model follows the window; the pages and the log follow the model,
+    // in that order. The pages beyond the design, in the order of their tabs:
     TMonitor* const Monitor = NewWindowMonitor(Form1);
     new TStatisticsPage(Form1, Monitor);
     // The window never holds a raw socket: its probes go through the ICMP
@@ -63,6 +64,7 @@ int main(int Argc, char** Argv) {
     quorvel::probe::EngineOptions Probes;
     Probes.helperPath = ExecutableFolder() + "/quorvel-icmp-helper";
     new THostsPage(Form1, Monitor, Probes, new TDesktopNotifier());
+    new TRoutePage(Form1, Monitor);
     if (Log) Monitor->Subscribe(Log.get());
     App.Run();
   } catch (const ECommandLineError& E) {

@@ -86,6 +86,16 @@ void TMonitor::Record(const std::string& AHost, const TAttempt& AAttempt) {
   RaiseKept();
 }
 
+void TMonitor::RecordRouteChange(const TRoute& ARoute, const TRouteChange& AChange) {
+  Publish([&](TMonitorSubscriber& ASubscriber) { ASubscriber.RouteChanged(ARoute, AChange); });
+  RaiseKept();
+}
+
+void TMonitor::RecordRouteRound(const TRoute& ARoute, std::uint64_t ARound) {
+  Publish([&](TMonitorSubscriber& ASubscriber) { ASubscriber.RouteRound(ARoute, ARound); });
+  RaiseKept();
+}
+
 void TMonitor::Keep(TEntry& AEntry, const TAttempt& AAttempt) {
   try {
     FSpool.Append(AEntry.Number, AAttempt);

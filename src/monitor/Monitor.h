@@ -12,6 +12,8 @@
 //   another TTL).
 // Clearing the data sends SessionsCleared; ending one host's session sends
 // SessionEnded.
+// A traced route sends RouteChanged for a router heard where another
+// answered before, and RouteRound once every probe of a round has its outcome.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +27,7 @@
 #include "monitor/Attempt.h"
 #include "monitor/AttemptSpool.h"
 #include "monitor/PingSession.h"
+#include "monitor/Route.h"
 #include "net/IdIcmpClient.h"
 #include "rtl/Classes.h"
 
@@ -43,6 +46,9 @@ class TMonitorSubscriber {
   virtual void SessionsCleared(TWallTime /*AStart*/) {}
   // The session of AHost ended; its next attempt begins a new one.
   virtual void SessionEnded(const std::string& /*AHost*/) {}
+  virtual void RouteChanged(const TRoute& /*ARoute*/, const TRouteChange& /*AChange*/) {}
+  // Round ARound of ARoute ended: the route shows its outcomes.
+  virtual void RouteRound(const TRoute& /*ARoute*/, std::uint64_t /*ARound*/) {}
 };
 
 class TMonitor : public TComponent {
@@ -68,6 +74,11 @@ class TMonitor : public TComponent {
   void SetHealthRule(const std::string& AHost, const THealthRule& ARule);
   // Ends every session: the next attempts begin new ones, whose health is
   // Unknown again.
+  // Tells every subscriber of a change, or the end of a round, of a route
+  // that a tracer follows.
+  void RecordRouteChange(const TRoute& ARoute, const TRouteChange& AChange);
+  void RecordRouteRound(const TRoute& ARoute, std::uint64_t ARound);
+  // Ends every session: the next attempts begin new ones.
   void Clear(TWallTime AStart = WallClockNow());
   // Ends the session of AHost alone, as Clear ends them all; its rule stays.
   void EndSession(const std::string& AHost);

@@ -58,6 +58,8 @@ TCivilDate CivilFromDays(std::int64_t ADays) {
 
 std::int64_t FloorDiv(std::int64_t A, std::int64_t B) { return A / B - (A % B < 0 ? 1 : 0); }
 
+}  // namespace
+
 std::string CsvField(std::string_view AText) {
   std::string Text = Utf8Text(AText);
   if (Text.find_first_of(",\"\r\n") == std::string::npos) return Text;
@@ -92,6 +94,8 @@ std::string JsonString(std::string_view AText) {
   }
   return Result + '"';
 }
+
+namespace {
 
 // The attempt's fields in their order, texts as the format writes them.
 template <class TQuote>

@@ -23,6 +23,12 @@ std::string IsoTimeStamp(TWallTime AWhen);
 // "reply", "timeout", "unreachable", "ttl-exceeded", "error" or "unresolved".
 std::string OutcomeName(TOutcome AOutcome);
 
+// One CSV field: quoted when it holds a comma, a quote, a CR or an LF, its
+// quotes doubled.
+std::string CsvField(std::string_view AText);
+// A JSON string, quoted, with quotes, backslashes and control characters escaped.
+std::string JsonString(std::string_view AText);
+
 // The names of the fields, in their order in both formats.
 inline constexpr const char* AttemptFields[] = {"time",          "host",   "address",  "outcome",
                                                 "bytes",         "type",   "sequence", "ttl",

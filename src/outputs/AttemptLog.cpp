@@ -10,6 +10,7 @@
 
 #include "outputs/AttemptFormat.h"
 #include "outputs/LinkGuard.h"
+#include "outputs/RouteExport.h"
 
 namespace {
 
@@ -76,6 +77,10 @@ void TAttemptLog::HealthChanged(const TPingSession& ASession) {
   for (const THealthEvent Event : HealthEvents(ASession.Health()))
     Write(
         HealthJsonLine(ASession.Attempts().back().Sent, ASession.Host(), Event, ASession.Health()));
+}
+
+void TAttemptLog::AppendRound(const TRoute& ARoute, std::uint64_t ARound) {
+  Write(RouteRoundLine(ARoute, ARound, WallClockNow()));
 }
 
 void TAttemptLog::Write(const std::string& ALine) {

@@ -1,5 +1,6 @@
 // The log that `--log FILE` asks for: every attempt the model records, and
-// every change of a host's health, appended to the file as one JSON line the
+// every change of a host's health and every round of a traced route,
+// appended to the file as one JSON line the
 // moment it is known, so a long run survives a crash of the program with
 // every finished line intact.
 #pragma once
@@ -33,6 +34,8 @@ class TAttemptLog : public TMonitorSubscriber {
   // EAttemptLogError when the line cannot be written, also when the log is a
   // pipe whose reader has gone or does not keep up; the program goes on.
   void Append(const TAttempt& AAttempt, std::string_view AHost);
+  // Appends the round's line (RouteRoundLine) in the same way.
+  void AppendRound(const TRoute& ARoute, std::uint64_t ARound);
 
   // Appends every attempt the model records, and each health change, the
   // first Up of a session too.
@@ -40,6 +43,9 @@ class TAttemptLog : public TMonitorSubscriber {
     Append(AAttempt, ASession.Host());
   }
   void HealthChanged(const TPingSession& ASession) override;
+  void RouteRound(const TRoute& ARoute, std::uint64_t ARound) override {
+    AppendRound(ARoute, ARound);
+  }
 
  private:
   void Write(const std::string& ALine);

@@ -20,6 +20,8 @@ namespace {
 constexpr int kReceiveBuffer = 32 << 20;
 // Messages one readiness takes, so one socket cannot starve the loop.
 constexpr std::size_t kPerWake = 256;
+// Sends of one probe on a datagram socket, while each fails (see Send).
+constexpr int kSendTries = 4;
 
 bool Enable(int fd, int level, int option) {
   const int on = 1;
@@ -112,11 +114,18 @@ std::optional<Completion> IcmpSocket::Send(const wire::IpAddress& to, int ttl,
   }
   sockaddr_storage address{};
   const socklen_t size = ToSocketAddress(to, address);
-  const std::int64_t sentNs = RealtimeNs();
-  const ssize_t sent = ::sendto(fd_, request.data(), request.size(), 0,
-                                reinterpret_cast<const sockaddr*>(&address), size);
-  if (sent < 0) return Completion{token, errno, sentNs};
-  return Completion{token, 0, sentNs};
+  // Every ICMP error that the datagram socket takes in also becomes its
+  // pending error, which the next send reports, and consumes, instead of
+  // sending: an earlier probe's time exceeded would fail this one. A failure
+  // of this send's own comes again on the next try; the pending errors of a
+  // burst of answers are used up within a few.
+  for (int attempt = 1;; ++attempt) {
+    const std::int64_t sentNs = RealtimeNs();
+    if (::sendto(fd_, request.data(), request.size(), 0,
+                 reinterpret_cast<const sockaddr*>(&address), size) >= 0)
+      return Completion{token, 0, sentNs};
+    if (raw_ || attempt == kSendTries) return Completion{token, errno, sentNs};
+  }
 }
 
 void IcmpSocket::Take(int flags, std::span<const std::uint8_t> message, std::size_t size,

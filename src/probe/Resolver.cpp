@@ -1,6 +1,7 @@
 #include "probe/Resolver.h"
 
 #include <netdb.h>
+#include <netinet/in.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -21,6 +23,18 @@ namespace {
 // Names looked up at once: a slow one does not hold up the next.
 constexpr int kWorkers = 2;
 
+// What a worker looks up: a name, or the name of an address.
+struct Job {
+  std::uint64_t id = 0;
+  std::string name;
+  std::optional<wire::IpAddress> address;
+};
+
+void Fail(Resolution& resolution, int error) {
+  resolution.error = error;
+  resolution.message = error == EAI_SYSTEM ? std::strerror(errno) : ::gai_strerror(error);
+}
+
 Resolution Lookup(std::uint64_t id, const std::string& name) {
   Resolution resolution{id, name, {}, 0, {}};
   addrinfo hints{};
@@ -29,8 +43,7 @@ Resolution Lookup(std::uint64_t id, const std::string& name) {
   addrinfo* found = nullptr;
   const int error = ::getaddrinfo(name.c_str(), nullptr, &hints, &found);
   if (error != 0) {
-    resolution.error = error;
-    resolution.message = error == EAI_SYSTEM ? std::strerror(errno) : ::gai_strerror(error);
+    Fail(resolution, error);
     return resolution;
   }
   for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
@@ -53,6 +66,31 @@ Resolution Lookup(std::uint64_t id, const std::string& name) {
   return resolution;
 }
 
+Resolution ReverseLookup(std::uint64_t id, const wire::IpAddress& address) {
+  Resolution resolution{id, {}, {address}, 0, {}};
+  sockaddr_storage storage{};
+  socklen_t length = 0;
+  if (address.family == wire::Family::kIpv4) {
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&storage);
+    v4->sin_family = AF_INET;
+    std::memcpy(&v4->sin_addr, address.bytes.data(), 4);
+    length = sizeof *v4;
+  } else {
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&storage);
+    v6->sin6_family = AF_INET6;
+    std::memcpy(&v6->sin6_addr, address.bytes.data(), 16);
+    length = sizeof *v6;
+  }
+  char host[NI_MAXHOST] = {};
+  const int error = ::getnameinfo(reinterpret_cast<const sockaddr*>(&storage), length, host,
+                                  sizeof host, nullptr, 0, NI_NAMEREQD);
+  if (error != 0)
+    Fail(resolution, error);
+  else
+    resolution.name = host;
+  return resolution;
+}
+
 }  // namespace
 
 class Resolver::Impl {
@@ -71,18 +109,18 @@ class Resolver::Impl {
     ::close(ready_);
   }
 
-  std::uint64_t Resolve(const std::string& name) {
+  std::uint64_t Queue(Job job) {
     const std::lock_guard lock(mutex_);
-    const std::uint64_t id = next_++;
-    waiting_.emplace_back(id, name);
+    job.id = next_++;
+    waiting_.push_back(std::move(job));
     wake_.notify_one();
-    return id;
+    return waiting_.back().id;
   }
 
   bool Cancel(std::uint64_t id) {
     const std::lock_guard lock(mutex_);
     const auto waiting = std::find_if(waiting_.begin(), waiting_.end(),
-                                      [id](const auto& entry) { return entry.first == id; });
+                                      [id](const Job& entry) { return entry.id == id; });
     if (waiting != waiting_.end()) {
       waiting_.erase(waiting);
       return true;
@@ -114,19 +152,20 @@ class Resolver::Impl {
  private:
   void Work(std::stop_token stop) {
     for (;;) {
-      std::pair<std::uint64_t, std::string> job;
+      Job job;
       {
         std::unique_lock lock(mutex_);
         wake_.wait(lock, [&] { return stop.stop_requested() || !waiting_.empty(); });
         if (stop.stop_requested()) return;
         job = std::move(waiting_.front());
         waiting_.pop_front();
-        looking_.insert(job.first);
+        looking_.insert(job.id);
       }
-      Resolution resolution = Lookup(job.first, job.second);
+      Resolution resolution =
+          job.address ? ReverseLookup(job.id, *job.address) : Lookup(job.id, job.name);
       const std::lock_guard lock(mutex_);
-      looking_.erase(job.first);
-      if (cancelled_.erase(job.first) > 0) continue;
+      looking_.erase(job.id);
+      if (cancelled_.erase(job.id) > 0) continue;
       done_.push_back(std::move(resolution));
       const std::uint64_t one = 1;
       if (::write(ready_, &one, sizeof one) < 0) {
@@ -140,7 +179,7 @@ class Resolver::Impl {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::uint64_t next_ = 1;
-  std::deque<std::pair<std::uint64_t, std::string>> waiting_;
+  std::deque<Job> waiting_;
   std::set<std::uint64_t> looking_;
   std::set<std::uint64_t> cancelled_;
   std::deque<Resolution> done_;
@@ -150,7 +189,10 @@ class Resolver::Impl {
 Resolver::Resolver(ResolutionHandler onResolved)
     : impl_(std::make_unique<Impl>(std::move(onResolved))) {}
 Resolver::~Resolver() = default;
-std::uint64_t Resolver::Resolve(const std::string& name) { return impl_->Resolve(name); }
+std::uint64_t Resolver::Resolve(const std::string& name) { return impl_->Queue({0, name, {}}); }
+std::uint64_t Resolver::ResolveAddress(const wire::IpAddress& address) {
+  return impl_->Queue({0, {}, address});
+}
 bool Resolver::Cancel(std::uint64_t id) { return impl_->Cancel(id); }
 std::vector<int> Resolver::Descriptors() const { return {impl_->Descriptor()}; }
 void Resolver::HandleReadable(int, TimePoint) { impl_->HandleReadable(); }

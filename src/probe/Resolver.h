@@ -2,7 +2,7 @@
 // worker threads through the system's resolver, and the answers are handed
 // over when the caller's loop finds the resolver readable. Every address of
 // a name, IPv4 and IPv6, comes in the order the system prefers (RFC 6724,
-// /etc/gai.conf).
+// /etc/gai.conf); an address's own name comes from its reverse answer.
 #pragma once
 
 #include <cstdint>
@@ -18,10 +18,14 @@ namespace quorvel::probe {
 
 struct Resolution {
   std::uint64_t id = 0;
+  // The name looked up; for an address's own name, the name found (empty
+  // when it has none).
   std::string name;
-  std::vector<wire::IpAddress> addresses;  // empty when it failed
-  int error = 0;                           // getaddrinfo's EAI_ code; 0 on success
-  std::string message;                     // the system's text for the failure
+  // The name's addresses (empty when it failed); for an address's own name,
+  // that address.
+  std::vector<wire::IpAddress> addresses;
+  int error = 0;        // getaddrinfo's EAI_ code; 0 on success
+  std::string message;  // the system's text for the failure
 };
 
 using ResolutionHandler = std::function<void(const Resolution&)>;
@@ -38,6 +42,9 @@ class Resolver final : public Driven {
   Resolver& operator=(const Resolver&) = delete;
 
   std::uint64_t Resolve(const std::string& name);
+  // Looks up the name an address gives itself (its PTR record or the hosts
+  // file), never falling back to the address's text.
+  std::uint64_t ResolveAddress(const wire::IpAddress& address);
   bool Cancel(std::uint64_t id);
 
   std::vector<int> Descriptors() const override;

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "probe/PollLoop.h"
@@ -163,6 +164,19 @@ TEST_P(RouterErrors, TimeExceededNamesTheRouterAndUnreachableItsCodeInBothFamili
     EXPECT_EQ(wire::ToText(o->from), expected[i].from) << i;
     EXPECT_EQ(o->icmpType, expected[i].type) << i;
     EXPECT_EQ(o->icmpCode, 0) << i << ": no route, in both families";
+  }
+}
+
+TEST_P(RouterErrors, AProbeSentAfterAnotherDrewAnErrorStillGoesOut) {
+  for (const char* target : {"198.51.100.2", "2001:db8:2::2"}) {
+    outcomes.clear();
+    Send(target, 1);
+    // The router's answer arrives before the next probe is sent, unread.
+    std::this_thread::sleep_for(100ms);
+    Send(target, 1);
+    Await(2);
+    for (const Outcome& o : outcomes)
+      EXPECT_EQ(o.kind, OutcomeKind::kTimeExceeded) << target << ": " << o.error;
   }
 }
 

@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 12;
 constexpr std::uint16_t kTypeA = 1;
+constexpr std::uint16_t kTypePtr = 12;
 constexpr std::uint16_t kClassIn = 1;
 constexpr std::uint16_t kNxDomain = 3;
 constexpr int kPollMilliseconds = 50;
@@ -71,11 +72,39 @@ std::optional<Question> ParseQuestion(std::span<const std::uint8_t> query) {
   return question;
 }
 
+// A name as DNS labels, ended by the root's empty label.
+void AppendName(std::vector<std::uint8_t>& out, const std::string& name) {
+  std::size_t start = 0;
+  while (start < name.size()) {
+    const std::size_t end = std::min(name.find('.', start), name.size());
+    out.push_back(static_cast<std::uint8_t>(end - start));
+    out.insert(out.end(), name.begin() + static_cast<std::ptrdiff_t>(start),
+               name.begin() + static_cast<std::ptrdiff_t>(end));
+    start = end + 1;
+  }
+  out.push_back(0);
+}
+
 }  // namespace
+
+std::string ReverseName(const std::string& address) {
+  std::array<std::uint8_t, 16> bytes{};
+  std::string name;
+  if (inet_pton(AF_INET, address.c_str(), bytes.data()) == 1) {
+    for (int i = 3; i >= 0; --i) name += std::to_string(bytes[static_cast<std::size_t>(i)]) + '.';
+    return name + "in-addr.arpa";
+  }
+  if (inet_pton(AF_INET6, address.c_str(), bytes.data()) != 1)
+    throw std::invalid_argument("no IP address: " + address);
+  constexpr const char* kDigits = "0123456789abcdef";
+  for (auto at = bytes.rbegin(); at != bytes.rend(); ++at)
+    name += {kDigits[*at & 0xF], '.', kDigits[*at >> 4], '.'};
+  return name + "ip6.arpa";
+}
 
 DnsZone::DnsZone(const std::vector<DnsRecord>& records) {
   for (const DnsRecord& record : records) {
-    Entry entry{Normalised(record.name), {}};
+    Entry entry{Normalised(record.name), {}, record.pointer};
     for (const std::string& text : record.addresses) {
       std::array<std::uint8_t, 4> address{};
       if (inet_pton(AF_INET, text.c_str(), address.data()) != 1) {
@@ -94,7 +123,10 @@ std::optional<std::vector<std::uint8_t>> DnsZone::Answer(
   const auto entry = std::find_if(entries_.begin(), entries_.end(),
                                   [&](const Entry& e) { return e.name == question->name; });
   const bool known = entry != entries_.end();
-  const std::size_t answers = known && question->type == kTypeA ? entry->addresses.size() : 0;
+  const bool pointer = known && question->type == kTypePtr && !entry->pointer.empty();
+  const std::size_t answers = pointer                             ? 1
+                              : known && question->type == kTypeA ? entry->addresses.size()
+                                                                  : 0;
 
   std::vector<std::uint8_t> out;
   Append16(out, Read16(query, 0));  // id
@@ -107,13 +139,21 @@ std::optional<std::vector<std::uint8_t>> DnsZone::Answer(
   Append16(out, 0);
   Append16(out, 0);
   out.insert(out.end(), query.begin() + kHeaderSize, query.begin() + question->end);
-  for (std::size_t i = 0; i < answers; ++i) {
-    Append16(out, 0xC000 | kHeaderSize);  // the name, pointing at the question's
-    Append16(out, kTypeA);
-    Append16(out, kClassIn);
-    Append16(out, 0);
-    Append16(out, 60);  // time to live
-    Append16(out, 4);
+  // Each answer's name points at the question's.
+  const auto head = [&out](std::uint16_t type, std::size_t length) {
+    for (const std::uint16_t field : {std::uint16_t{0xC000 | kHeaderSize}, type, kClassIn,
+                                      std::uint16_t{0}, std::uint16_t{60}})  // 60 s to live
+      Append16(out, field);
+    Append16(out, static_cast<std::uint16_t>(length));
+  };
+  if (pointer) {
+    std::vector<std::uint8_t> target;
+    AppendName(target, entry->pointer);
+    head(kTypePtr, target.size());
+    out.insert(out.end(), target.begin(), target.end());
+  }
+  for (std::size_t i = 0; i < answers && !pointer; ++i) {
+    head(kTypeA, 4);
     out.insert(out.end(), entry->addresses[i].begin(), entry->addresses[i].end());
   }
   return out;

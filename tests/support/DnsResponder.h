@@ -1,5 +1,5 @@
 // A tiny DNS server for tests: on UDP 127.0.0.1:53 inside the test's network
-// namespace, it answers A queries for the names a test configures.
+// namespace, it answers A and PTR queries for the names a test configures.
 #pragma once
 
 #include <array>
@@ -20,7 +20,12 @@ namespace quorvel::test {
 struct DnsRecord {
   std::string name;                    // matched without regard to case or a final dot
   std::vector<std::string> addresses;  // dotted IPv4, answered in this order
+  std::string pointer = {};            // the PTR answer for `name`; none when empty
 };
+
+// The reverse name of an IPv4 or IPv6 address, under in-addr.arpa or
+// ip6.arpa, for a PTR record; throws std::invalid_argument for other text.
+std::string ReverseName(const std::string& address);
 
 // The names a responder knows. Throws std::invalid_argument for an address
 // that is no dotted IPv4.
@@ -29,14 +34,16 @@ class DnsZone {
   explicit DnsZone(const std::vector<DnsRecord>& records);
 
   // The answer to one query, or nothing for a message that is not a
-  // well-formed standard query: A records for a configured name, no records
-  // (NOERROR) for another type of a configured name, NXDOMAIN for any other.
+  // well-formed standard query: A records (or its PTR record) for a
+  // configured name, no records (NOERROR) for another type of a configured
+  // name, NXDOMAIN for any other.
   std::optional<std::vector<std::uint8_t>> Answer(std::span<const std::uint8_t> query) const;
 
  private:
   struct Entry {
     std::string name;
     std::vector<std::array<std::uint8_t, 4>> addresses;
+    std::string pointer;
   };
   std::vector<Entry> entries_;
 };

@@ -1,5 +1,6 @@
 #include "support/IcmpPeer.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -30,6 +31,29 @@ std::size_t HeaderLength(std::span<const std::uint8_t> datagram) {
   return std::size_t{datagram[0] & 0x0Fu} * 4;
 }
 
+// Sends from `source` (IP_PKTINFO) when given, else from the route's address.
+bool SendAnswer(int fd, const PeerAnswer& answer, const sockaddr_in& to) {
+  iovec data{const_cast<std::uint8_t*>(answer.message.data()), answer.message.size()};
+  msghdr message{};
+  message.msg_name = const_cast<sockaddr_in*>(&to);
+  message.msg_namelen = sizeof to;
+  message.msg_iov = &data;
+  message.msg_iovlen = 1;
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+  if (!answer.source.empty()) {
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = IPPROTO_IP;
+    header->cmsg_type = IP_PKTINFO;
+    header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info{};
+    if (inet_pton(AF_INET, answer.source.c_str(), &info.ipi_spec_dst) != 1) return false;
+    std::memcpy(CMSG_DATA(header), &info, sizeof info);
+  }
+  return sendmsg(fd, &message, 0) == static_cast<ssize_t>(answer.message.size());
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> IcmpMessage(std::uint8_t type, std::uint8_t code,
@@ -56,8 +80,8 @@ std::vector<std::uint8_t> EchoIdAndSequence(std::span<const std::uint8_t> reques
 }
 
 IcmpPeer::IcmpPeer(const std::string& fullNamespace, int protocol, PeerScript script,
-                   std::vector<std::uint8_t> ipOptions)
-    : script_(std::move(script)) {
+                   std::vector<std::uint8_t> ipOptions, bool everyRequest)
+    : script_(std::move(script)), everyRequest_(everyRequest) {
   std::promise<int> ready;
   std::future<int> socket = ready.get_future();
   server_ = std::jthread([&, fullNamespace, protocol, ipOptions](std::stop_token stop) {
@@ -108,12 +132,9 @@ void IcmpPeer::Serve(std::stop_token stop, int fd) {
       continue;
     for (const PeerAnswer& answer : script_(request)) {
       std::this_thread::sleep_for(std::chrono::milliseconds(answer.delayMs));
-      if (sendto(fd, answer.message.data(), answer.message.size(), 0,
-                 reinterpret_cast<const sockaddr*>(&from),
-                 fromLength) == static_cast<ssize_t>(answer.message.size()))
-        ++sent_;
+      if (SendAnswer(fd, answer, from)) ++sent_;
     }
-    return;
+    if (!everyRequest_) return;
   }
 }
 

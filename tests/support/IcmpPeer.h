@@ -1,6 +1,7 @@
 // A scripted peer inside a test namespace: it takes the first datagram of its
-// protocol that arrives there (an echo request, for ICMP) and sends back what
-// its script makes of it, so a test can answer with any bytes it likes.
+// protocol that arrives there (an echo request, for ICMP), or every one for
+// up to 10 s, and sends back what its script makes of each, so a test can
+// answer with any bytes it likes, from any address of the namespace.
 #pragma once
 
 #include <atomic>
@@ -16,6 +17,7 @@ namespace quorvel::test {
 struct PeerAnswer {
   std::vector<std::uint8_t> message;  // what follows the IP header
   int delayMs = 0;                    // pause before this answer
+  std::string source = {};            // an address of the namespace; the route's when empty
 };
 
 // Given the request datagram, IP header included, the answers to send to its source.
@@ -25,9 +27,10 @@ class IcmpPeer {
  public:
   // Ready to receive when constructed; throws std::system_error when the
   // namespace or the raw socket cannot be had. ipOptions, when given, are
-  // sent in the IP header of every answer.
+  // sent in the IP header of every answer; everyRequest serves each request
+  // that comes, not only the first.
   IcmpPeer(const std::string& fullNamespace, int protocol, PeerScript script,
-           std::vector<std::uint8_t> ipOptions = {});
+           std::vector<std::uint8_t> ipOptions = {}, bool everyRequest = false);
   ~IcmpPeer();
   IcmpPeer(const IcmpPeer&) = delete;
   IcmpPeer& operator=(const IcmpPeer&) = delete;
@@ -39,6 +42,7 @@ class IcmpPeer {
   void Serve(std::stop_token stop, int fd);
 
   PeerScript script_;
+  bool everyRequest_;
   std::atomic<int> sent_{0};
   std::jthread server_;
 };

@@ -103,6 +103,13 @@ void TestNetwork::Route(const std::string& ns, const std::string& prefix, const 
     RunCommand({"ip", "-n", FullName(ns), "route", "add", prefix, "via", via});
 }
 
+void TestNetwork::Silence(const std::string& ns) {
+  // Rules for "iif lo" match only what the namespace sends itself.
+  RunCommand(
+      {"ip", "-n", FullName(ns), "rule", "add", "iif", "lo", "lookup", "100", "pref", "100"});
+  RunCommand({"ip", "-n", FullName(ns), "route", "add", "blackhole", "0.0.0.0/0", "table", "100"});
+}
+
 void TestNetwork::SetSysctl(const std::string& ns, const std::string& key,
                             const std::string& value) {
   auto write = [&] {

@@ -25,6 +25,9 @@ class TestNetwork {
   void Link(const std::string& nsA, const std::string& addressA, const std::string& nsB,
             const std::string& addressB);
   void Route(const std::string& ns, const std::string& prefix, const std::string& via);
+  // What the namespace sends itself over IPv4 (a router's time exceeded or
+  // unreachable) goes nowhere, while it still forwards: a hop that never answers.
+  void Silence(const std::string& ns);
   // Writes a value under /proc/sys/net of the namespace, e.g. "ipv4/ip_forward".
   void SetSysctl(const std::string& ns, const std::string& key, const std::string& value);
 

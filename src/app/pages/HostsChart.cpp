@@ -9,7 +9,7 @@
 #include <array>
 #include <cmath>
 
-#include "app/pages/PageNumbers.h"
+#include "app/pages/PageTexts.h"
 #include "chart/ChartMap.h"
 
 namespace {
@@ -36,7 +36,7 @@ QString ClockText(double AMs, std::int32_t AOffset, bool AMilliseconds) {
 }
 
 QString RoundTripText(std::uint64_t AUs) {
-  return QString::fromStdString(MillisecondsText(static_cast<double>(AUs))) + QStringLiteral(" ms");
+  return QString::fromStdString(MsText(static_cast<double>(AUs)));
 }
 
 // A Y label: the page's decimal separator, no grouping.

@@ -18,10 +18,10 @@
 #include <filesystem>
 #include <set>
 
-#include "app/pages/EventLoopDriver.h"
+#include "app/pages/ProbeDriver.h"
 #include "app/pages/HostsChart.h"
 #include "app/pages/HostsTable.h"
-#include "app/pages/PageNumbers.h"
+#include "app/pages/PageTexts.h"
 #include "app/window/HostStore.h"
 #include "outputs/DesktopNotifier.h"
 #include "outputs/Export.h"
@@ -112,7 +112,7 @@ THostsPage::THostsPage(TForm1* AForm, TMonitor* AMonitor,
   CreateControls();
   if (FNotifier != nullptr) FNotifier->setParent(TabSheet6);
   FTargets->OnResolved = [this](const TTarget& ATarget) { Resolved(ATarget); };
-  FDriver = new TEventLoopDriver(TabSheet6, *FTargets);
+  FDriver = new TProbeDriver(TabSheet6, *FTargets);
   FFrameTimer = new QTimer(TabSheet6);
   FFrameTimer->setInterval(FrameMs);
   QObject::connect(FFrameTimer, &QTimer::timeout, TabSheet6, [this] { Frame(); });
@@ -454,7 +454,7 @@ void THostsPage::HealthChanged(const TPingSession& ASession) {
 
 void THostsPage::AddEvent(const std::string& AHost, THealthEvent AEvent, TWallTime AAt) {
   TListItem Row = ListViewEvents->Items()->Insert(0);
-  Row.SetCaption(WallTimeText(AAt));
+  Row.SetCaption(TimeText(AAt));
   Row.SubItems().Add(AHost);
   Row.SubItems().Add(EventText(AEvent).toStdString());
   while (ListViewEvents->Items()->Count() > MaxEvents)

@@ -24,7 +24,7 @@
 class QSystemTrayIcon;
 class QTimer;
 class TDesktopNotifier;
-class TEventLoopDriver;
+class TProbeDriver;
 class THostsChart;
 class THostsTable;
 
@@ -102,7 +102,7 @@ class THostsPage : public TComponent, public TMonitorSubscriber {
   TMonitor* FMonitor;
   TDesktopNotifier* FNotifier;
   std::unique_ptr<TTargets> FTargets;
-  TEventLoopDriver* FDriver = nullptr;
+  TProbeDriver* FDriver = nullptr;
   THostsTable* FTable = nullptr;
   QTimer* FFrameTimer = nullptr;
   QSystemTrayIcon* FTray = nullptr;

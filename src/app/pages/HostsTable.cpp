@@ -2,7 +2,7 @@
 
 #include <QPixmap>
 
-#include "app/pages/PageNumbers.h"
+#include "app/pages/PageTexts.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ const QString NoValue = QStringLiteral("\u2013");
 
 QString Text(const std::string& AText) { return QString::fromStdString(AText); }
 
-QString Ms(std::optional<double> AUs) { return AUs ? Text(MillisecondsText(*AUs)) : NoValue; }
+QString Ms(std::optional<double> AUs) { return AUs ? Text(MsNumber(*AUs)) : NoValue; }
 
 template <class TNumber>
 std::optional<double> Us(std::optional<TNumber> AUs) {
@@ -31,7 +31,7 @@ QString Cell(const TTarget& ATarget, const TPingSession& ASession, int AColumn) 
     case 2:
       return QString::number(ASession.Sent());
     case 3:
-      return ASession.Sent() == 0 ? NoValue : Text(PercentNumberText(ASession.LossPercent()));
+      return ASession.Sent() == 0 ? NoValue : Text(PercentNumber(ASession.LossPercent()));
     case 4:
       if (ASession.Attempts().empty()) return NoValue;
       if (ASession.Attempts().back().Outcome != TOutcome::Reply) return QStringLiteral("lost");

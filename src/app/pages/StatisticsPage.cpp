@@ -2,12 +2,11 @@
 
 #include <QBoxLayout>
 #include <QGridLayout>
-#include <QTimer>
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
-#include "app/pages/PageNumbers.h"
+#include "app/pages/PageRefresh.h"
+#include "app/pages/PageTexts.h"
 #include "outputs/Export.h"
 #include "ui/Application.h"
 #include "ui/SaveDialog.h"
@@ -16,11 +15,6 @@ namespace {
 
 // Shown for a figure that the session cannot give yet.
 constexpr const char* NoValue = "\xE2\x80\x93";
-
-// Microseconds as milliseconds with three decimals: "0.042 ms".
-std::string MsText(double AMicroseconds) { return MillisecondsText(AMicroseconds) + " ms"; }
-
-std::string PercentText(double APercent) { return PercentNumberText(APercent) + " %"; }
 
 // Under a minute in seconds with one decimal, "4.0 s"; longer as "1:02:03".
 std::string DurationText(std::int64_t AMicroseconds) {
@@ -49,9 +43,9 @@ void AddColumns(TListView* AList, std::initializer_list<std::pair<const char*, i
 }
 
 void SetOutageRow(TListItem ARow, const TOutage& AOutage) {
-  ARow.SetCaption(WallTimeText(AOutage.Start));
+  ARow.SetCaption(TimeText(AOutage.Start));
   TSubItems Texts = ARow.SubItems();
-  const std::string Cells[] = {WallTimeText(AOutage.End),
+  const std::string Cells[] = {TimeText(AOutage.End),
                                DurationText(AOutage.End.UnixUs - AOutage.Start.UnixUs),
                                std::to_string(AOutage.Lost)};
   for (int Index = 0; Index < 3; ++Index) {
@@ -75,6 +69,7 @@ TStatisticsPage::TStatisticsPage(TForm1* AForm, TMonitor* AMonitor)
   SetName("StatisticsPage");
   TabSheet5 = new TTabSheet(this, AForm->PageControl1);
   TabSheet5->SetCaption("Statistics");
+  FRefresh = std::make_unique<TPageRefresh>(TabSheet5, [this] { Refresh(); });
   CreateFigures();
   CreateLists();
   auto* const Layout = new QVBoxLayout(TabSheet5);
@@ -87,11 +82,8 @@ TStatisticsPage::TStatisticsPage(TForm1* AForm, TMonitor* AMonitor)
 
   FMonitor->Subscribe(this);
   QObject::connect(AForm->cbHost, &QComboBox::currentTextChanged, TabSheet5,
-                   [this] { ScheduleRefresh(); });
+                   [this] { FRefresh->Schedule(); });
   BitBtnExport->OnClick = [this](TComponent* Sender) { BitBtnExportClick(Sender); };
-  QObject::connect(AForm->PageControl1, &QTabWidget::currentChanged, TabSheet5, [this] {
-    if (Shown()) Refresh();
-  });
   Refresh();
 }
 
@@ -160,12 +152,14 @@ void TStatisticsPage::CreateLists() {
   ListViewTtl->SetTabOrder(2);
 }
 
-void TStatisticsPage::AttemptRecorded(const TPingSession&, const TAttempt&) { ScheduleRefresh(); }
+void TStatisticsPage::AttemptRecorded(const TPingSession&, const TAttempt&) {
+  FRefresh->Schedule();
+}
 
 void TStatisticsPage::SessionsCleared(TWallTime) {
   FShownHost.clear();
   ClearLists();
-  ScheduleRefresh();
+  FRefresh->Schedule();
 }
 
 void TStatisticsPage::SessionEnded(const std::string& AHost) {
@@ -191,22 +185,10 @@ void TStatisticsPage::FollowHost() {
   ClearLists();
 }
 
-bool TStatisticsPage::Shown() const { return FForm->PageControl1->ActivePage() == TabSheet5; }
-
-void TStatisticsPage::ScheduleRefresh() {
-  // A hidden page is brought up to date when it is shown.
-  if (FRefreshPending || !Shown()) return;
-  FRefreshPending = true;
-  QTimer::singleShot(0, TabSheet5, [this] {
-    FRefreshPending = false;
-    if (Shown()) Refresh();
-  });
-}
-
 void TStatisticsPage::Refresh() {
   FollowHost();
   const TPingSession& S = Session();
-  lbSession->SetCaption("Session since " + WallTimeText(S.Start()) +
+  lbSession->SetCaption("Session since " + TimeText(S.Start()) +
                         (FShownHost.empty() ? std::string() : ", host " + FShownHost));
   ShowValue(lbSent, std::to_string(S.Sent()));
   ShowValue(lbReceived, std::to_string(S.Received()));
@@ -251,7 +233,7 @@ void TStatisticsPage::RefreshTtlChanges() {
        ++FShownTtlChanges) {
     const TTtlChange& Change = S.TtlChanges()[static_cast<std::size_t>(FShownTtlChanges - Held)];
     TListItem Row = ListViewTtl->Items()->Insert(0);
-    Row.SetCaption(WallTimeText(Change.At));
+    Row.SetCaption(TimeText(Change.At));
     Row.SubItems().Add(std::to_string(Change.Ttl));
   }
   TrimToRecent(ListViewTtl->Items());

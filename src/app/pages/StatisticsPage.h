@@ -7,8 +7,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "app/pages/PageRefresh.h"
 #include "app/window/Unit1.h"
 #include "monitor/Monitor.h"
 
@@ -56,8 +58,6 @@ class TStatisticsPage : public TComponent, public TMonitorSubscriber {
   // Empties the lists when the host in the box is not the one they show.
   void FollowHost();
   void ClearLists();
-  void ScheduleRefresh();
-  bool Shown() const;
   void RefreshOutages();
   void RefreshTtlChanges();
 
@@ -68,5 +68,5 @@ class TStatisticsPage : public TComponent, public TMonitorSubscriber {
   std::string FShownHost;
   std::uint64_t FShownOutages = 0;
   std::uint64_t FShownTtlChanges = 0;
-  bool FRefreshPending = false;
+  std::unique_ptr<TPageRefresh> FRefresh;
 };
