@@ -14,6 +14,8 @@ packages=(
   qt6-svg-dev desktop-file-utils dpkg-dev libcap2-bin
   xdotool xclip
   locales
+  prometheus-cpp-dev libcivetweb-dev
+  prometheus
 )
 
 # The whole-program tests run once more under this locale, whose decimal
