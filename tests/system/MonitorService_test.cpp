@@ -212,6 +212,6 @@ INSTANTIATE_TEST_SUITE_P(
                     BadStart{"UnreadableTargets",
                              {"--targets", "/nonexistent/targets"},
                              "cannot read /nonexistent/targets"}),
-    [](const testing::TestParamInfo<BadStart>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<BadStart>& start) { return std::string(start.param.name); });
 
 }  // namespace
