@@ -205,9 +205,6 @@ TEST_P(MonitorServiceStart, EndsWithStatus2AndSaysWhy) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, MonitorServiceStart,
     testing::Values(BadStart{"PortInUse", {"--listen", "127.0.0.1:9500"}, "Address already in use"},
-                    BadStart{
-                        "ListenName", {"--listen", "localhost:80"}, "--listen needs ADDR:PORT"},
-                    BadStart{"ZeroInterval", {"--interval", "0s"}, "--interval needs a time"},
                     BadStart{"UnknownOption", {"--colour"}, "unknown option \"--colour\""},
                     BadStart{"UnreadableTargets",
                              {"--targets", "/nonexistent/targets"},

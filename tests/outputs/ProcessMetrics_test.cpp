@@ -1,0 +1,36 @@
+#include "outputs/ProcessMetrics.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ParseProcessStat, FindsTheFieldsPastACommandNameOfAnyBytes) {
+  // The name holds ") (" and spaces; priority and nice may be negative.
+  const auto Stat = ParseProcessStat(
+      "42 (a) (b c) S 1 42 42 0 -1 4194560 100 0 0 0 7 3 0 0 -20 -5 4 0 1234 99999744 321 "
+      "18446744073709551615 1 1 0 0 0 0 0 0 0 0 0 0 17 1 0 0 0 0 0\n");
+  ASSERT_TRUE(Stat);
+  EXPECT_EQ(Stat->UserTicks, 7u);
+  EXPECT_EQ(Stat->SystemTicks, 3u);
+  EXPECT_EQ(Stat->StartTicks, 1234u);
+  EXPECT_EQ(Stat->VirtualBytes, 99999744u);
+  EXPECT_EQ(Stat->ResidentPages, 321u);
+  for (const char* Malformed :
+       {"", "42 no name", "42 (a) S 1 2 3", "42 (a) S 1 2 3 4 5 6 7 8 9 x 3 0 0 0 0 0 0 5 6 7"})
+    EXPECT_FALSE(ParseProcessStat(Malformed)) << Malformed;
+}
+
+TEST(ProcessMetrics, GivesTheProcessFiguresUnderTheirUsualNames) {
+  std::vector<std::string> Names;
+  for (const prometheus::MetricFamily& Family : TProcessMetrics().Collect()) {
+    Names.push_back(Family.name);
+    EXPECT_GT(Family.metric.at(0).gauge.value + Family.metric.at(0).counter.value, 0)
+        << Family.name;
+  }
+  EXPECT_EQ(Names, (std::vector<std::string>{
+                       "process_max_fds", "process_open_fds", "process_cpu_seconds_total",
+                       "process_resident_memory_bytes", "process_virtual_memory_bytes",
+                       "process_start_time_seconds"}));
+}
+
+}  // namespace
