@@ -1,11 +1,12 @@
 #include "outputs/MetricsServer.h"
 
 #include <CivetServer.h>
-#include <prometheus/text_serializer.h>
 
 #include <charconv>
 #include <cmath>
 #include <cstring>
+
+#include "outputs/MetricsText.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ class TMetricsServer::TImpl {
         std::vector<prometheus::MetricFamily> More = Source->Collect();
         std::move(More.begin(), More.end(), std::back_inserter(Families));
       }
-      Answer(AConnection, TextFormat, prometheus::TextSerializer().Serialize(Families));
+      Answer(AConnection, TextFormat, MetricsText(Families));
       return true;
     }
     std::vector<const prometheus::Collectable*> Collectables;

@@ -2,7 +2,8 @@
 
 #include <prometheus/gauge.h>
 #include <prometheus/registry.h>
-#include <prometheus/text_serializer.h>
+
+#include "outputs/MetricsText.h"
 
 namespace {
 
@@ -31,5 +32,5 @@ std::string ProbeReportText(const TProbeReport& AReport) {
         .Set(*AReport.HopLimit);
   Gauge(Registry, "probe_ip_protocol", "IP version of the probe").Add({}).Set(AReport.IpProtocol);
   Gauge(Registry, "probe_success", "Whether the probe succeeded").Add({}).Set(AReport.Success);
-  return prometheus::TextSerializer().Serialize(Registry.Collect());
+  return MetricsText(Registry.Collect());
 }

@@ -17,6 +17,16 @@ namespace {
 // Tags of the single probes; the schedule's targets count up from 1.
 constexpr std::uint64_t JobTag = std::uint64_t{1} << 63;
 
+// Scheduled probes go in batches on this grid, each at most that late: a
+// thousand targets then wake the process a hundred times a second, not a
+// thousand, and their replies come back together.
+constexpr std::chrono::milliseconds Batch{10};
+
+probe::TimePoint OnBatchGrid(probe::TimePoint AWhen) {
+  const auto Since = AWhen.time_since_epoch();
+  return probe::TimePoint((Since + Batch - std::chrono::nanoseconds(1)) / Batch * Batch);
+}
+
 double Seconds(std::chrono::nanoseconds ASpan) {
   return std::chrono::duration<double>(ASpan).count();
 }
@@ -250,7 +260,7 @@ std::optional<probe::TimePoint> TTargetWatch::NextDeadline() const {
   const auto Earlier = [&](std::optional<probe::TimePoint> AWhen) {
     if (AWhen && (!Next || *AWhen < *Next)) Next = AWhen;
   };
-  Earlier(FSchedule.NextDeadline());
+  if (const auto Due = FSchedule.NextDeadline()) Earlier(OnBatchGrid(*Due));
   if (!FRetries.empty()) Earlier(FRetries.begin()->first);
   return Next;
 }
