@@ -68,6 +68,13 @@ void AppendSample(std::string& AText, const std::string& AName, std::string_view
   AText += '\n';
 }
 
+// The count and sum lines of a histogram or a summary.
+void AppendTotals(std::string& AText, const std::string& AName, const ClientMetric& AMetric,
+                  std::uint64_t ACount, double ASum) {
+  AppendSample(AText, AName, "_count", AMetric, static_cast<double>(ACount));
+  AppendSample(AText, AName, "_sum", AMetric, ASum);
+}
+
 const char* TypeName(MetricType AType) {
   switch (AType) {
     case MetricType::Counter:
@@ -114,17 +121,15 @@ std::string MetricsText(const std::vector<prometheus::MetricFamily>& AFamilies) 
           AppendSample(Text, Family.name, "", Metric, Metric.gauge.value);
           break;
         case MetricType::Histogram:
-          AppendSample(Text, Family.name, "_count", Metric,
-                       static_cast<double>(Metric.histogram.sample_count));
-          AppendSample(Text, Family.name, "_sum", Metric, Metric.histogram.sample_sum);
+          AppendTotals(Text, Family.name, Metric, Metric.histogram.sample_count,
+                       Metric.histogram.sample_sum);
           for (const ClientMetric::Bucket& Bucket : Metric.histogram.bucket)
             AppendSample(Text, Family.name, "_bucket", Metric,
                          static_cast<double>(Bucket.cumulative_count), "le", Bucket.upper_bound);
           break;
         case MetricType::Summary:
-          AppendSample(Text, Family.name, "_count", Metric,
-                       static_cast<double>(Metric.summary.sample_count));
-          AppendSample(Text, Family.name, "_sum", Metric, Metric.summary.sample_sum);
+          AppendTotals(Text, Family.name, Metric, Metric.summary.sample_count,
+                       Metric.summary.sample_sum);
           for (const ClientMetric::Quantile& Quantile : Metric.summary.quantile)
             AppendSample(Text, Family.name, "", Metric, Quantile.value, "quantile",
                          Quantile.quantile);

@@ -1,10 +1,10 @@
 #include "outputs/ProcessMetrics.h"
 
 #include <sys/resource.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <charconv>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>

@@ -2,11 +2,11 @@
 // the probe engine, keeps their figures in the model and serves them to
 // Prometheus; SIGHUP reads the targets file again, SIGTERM and SIGINT stop it.
 #include <prometheus/registry.h>
-#include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <iostream>
 
 #include "app/cli/CommandLine.h"
@@ -118,6 +118,7 @@ int Serve(const TServiceOptions& AOptions) {
     return BadStart;
   }
   Signals.OnHangUp = [&] {
+    if (AOptions.TargetsFile.empty()) return Say("no targets file to read again");
     try {
       Targets = AllTargets(AOptions);
       Watch.Watch(Targets);
