@@ -2,6 +2,7 @@
 
 #include <CivetServer.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -41,7 +42,9 @@ std::optional<std::chrono::nanoseconds> ProbeTimeout(const char* AHeader) {
       return std::nullopt;
     Seconds = Seconds > 2 * ScrapeMarginSeconds ? Seconds - ScrapeMarginSeconds : Seconds / 2;
   }
-  return std::chrono::nanoseconds(static_cast<std::int64_t>(std::min(Seconds, 3600.0) * 1e9));
+  // A probe waits at least a millisecond, and no scrape waits for hours.
+  return std::chrono::nanoseconds(
+      static_cast<std::int64_t>(std::clamp(Seconds, 0.001, 3600.0) * 1e9));
 }
 
 class TMetricsServer::TImpl {

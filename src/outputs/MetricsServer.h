@@ -30,8 +30,8 @@ using TProbeFunction =
 
 // How long a probe of a scrape may wait, from the value of its
 // X-Prometheus-Scrape-Timeout-Seconds header (none: 5 s), leaving the
-// scrape half a second to take the answer; nullopt for a value that is no
-// positive number of seconds.
+// scrape half a second to take the answer, from 1 ms to an hour; nullopt
+// for a value that is no positive number of seconds.
 std::optional<std::chrono::nanoseconds> ProbeTimeout(const char* AHeader);
 
 class TMetricsServer {
