@@ -20,17 +20,4 @@ TEST(ParseProcessStat, FindsTheFieldsPastACommandNameOfAnyBytes) {
     EXPECT_FALSE(ParseProcessStat(Malformed)) << Malformed;
 }
 
-TEST(ProcessMetrics, GivesTheProcessFiguresUnderTheirUsualNames) {
-  std::vector<std::string> Names;
-  for (const prometheus::MetricFamily& Family : TProcessMetrics().Collect()) {
-    Names.push_back(Family.name);
-    EXPECT_GT(Family.metric.at(0).gauge.value + Family.metric.at(0).counter.value, 0)
-        << Family.name;
-  }
-  EXPECT_EQ(Names, (std::vector<std::string>{
-                       "process_max_fds", "process_open_fds", "process_cpu_seconds_total",
-                       "process_resident_memory_bytes", "process_virtual_memory_bytes",
-                       "process_start_time_seconds"}));
-}
-
 }  // namespace

@@ -34,16 +34,4 @@ TEST(ParseTargets, NamesTheFileAndLineOfWhatIsNoTarget) {
   }
 }
 
-TEST(ReadTargetsFile, SaysWhyAFileCannotBeRead) {
-  for (const char* File : {"/nonexistent/targets", "/"}) {
-    try {
-      ReadTargetsFile(File);
-      ADD_FAILURE() << File << " was read";
-    } catch (const ETargetsFileError& E) {
-      EXPECT_TRUE(E.Message().starts_with(std::string("cannot read ") + File + ": "))
-          << E.Message();
-    }
-  }
-}
-
 }  // namespace
