@@ -3,7 +3,7 @@
 # Dependencies point down (docs/ARCHITECTURE.md): the engines and the model
 # never see the toolkit's widgets, the model never sees the window, the pages
 # or the outputs, the chart never sees an engine, and the designed window
-# never sees the pages beyond it.
+# never sees the pages beyond it; the program without a window sees no Qt.
 if(NOT ROOT)
   message(FATAL_ERROR "check-layers: give -DROOT=<source tree>")
 endif()
@@ -26,7 +26,8 @@ set(rules
   "outputs/|${widgets}" "outputs/|\"(ui|chart|app)/"
   "chart/|\"(net|probe|wire|monitor|outputs|app)/"
   "ui/|\"(app|monitor|outputs)/"
-  "app/window/|\"app/(pages|cli)/")
+  "app/window/|\"app/(pages|cli|service)/"
+  "app/service/|${qt}" "app/service/|\"(ui|chart|app/window|app/pages)/")
 
 file(GLOB_RECURSE sources RELATIVE ${ROOT}/src ${ROOT}/src/*.h ${ROOT}/src/*.cpp)
 set(found "")

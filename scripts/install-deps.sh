@@ -15,6 +15,8 @@ packages=(
   xdotool xclip
   locales
   dbus-daemon dunst
+  prometheus-cpp-dev libcivetweb-dev
+  prometheus
 )
 
 # The whole-program tests run once more under this locale, whose decimal

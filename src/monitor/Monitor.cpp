@@ -24,8 +24,12 @@ TOutcome OutcomeOf(TReplyStatusKind AStatus) {
 }  // namespace
 
 TMonitor::TMonitor(TComponent* AOwner, const std::string& ASpoolFolder)
-    : TComponent(AOwner), FSpool(ASpoolFolder), FNone(WallClockNow()) {
+    : TMonitor(AOwner, TMonitorKeeping{ASpoolFolder, TPingSession::RecentLimit}) {}
+
+TMonitor::TMonitor(TComponent* AOwner, const TMonitorKeeping& AKeeping)
+    : TComponent(AOwner), FRecentLimit(AKeeping.RecentLimit), FNone(WallClockNow()) {
   SetName("Monitor");
+  if (!AKeeping.SpoolFolder.empty()) FSpool.emplace(AKeeping.SpoolFolder);
 }
 
 void TMonitor::Follow(TIdIcmpClient* AClient) {
@@ -62,8 +66,10 @@ void TMonitor::Record(const std::string& AHost, const TAttempt& AAttempt) {
   auto Found = FEntries.find(AHost);
   if (Found == FEntries.end()) {
     const auto Rule = FRules.find(AHost);
-    const TPingSession Session(AAttempt.Sent, Rule == FRules.end() ? THealthRule{} : Rule->second);
-    Found = FEntries.emplace(AHost, TEntry{Session, FNextNumber++, FSpool.End()}).first;
+    const TPingSession Session(AAttempt.Sent, Rule == FRules.end() ? THealthRule{} : Rule->second,
+                               FRecentLimit);
+    Found =
+        FEntries.emplace(AHost, TEntry{Session, FNextNumber++, FSpool ? FSpool->End() : 0}).first;
   }
   TEntry& Entry = Found->second;
   const TPingSession::TChanges Changes = Entry.Session.Record(AHost, AAttempt);
@@ -97,8 +103,9 @@ void TMonitor::RecordRouteRound(const TRoute& ARoute, std::uint64_t ARound) {
 }
 
 void TMonitor::Keep(TEntry& AEntry, const TAttempt& AAttempt) {
+  if (!FSpool) return;
   try {
-    FSpool.Append(AEntry.Number, AAttempt);
+    FSpool->Append(AEntry.Number, AAttempt);
     FSpoolFailing = false;
   } catch (const EAttemptSpoolError&) {
     ++AEntry.Unkept;
@@ -117,7 +124,7 @@ void TMonitor::Clear(TWallTime AStart) {
   FEntries.clear();
   FNone = TPingSession(AStart);
   try {
-    FSpool.Clear();
+    if (FSpool) FSpool->Clear();
   } catch (const EAttemptSpoolError&) {
     Report();
   }
@@ -141,12 +148,17 @@ void TMonitor::VisitAttempts(const TPingSession& ASession,
                              const std::function<void(const TAttempt&)>& AVisit) const {
   const auto Found = FEntries.find(ASession.Host());
   if (Found == FEntries.end() || &Found->second.Session != &ASession) return;
-  FSpool.Visit(Found->second.Number, Found->second.SpoolStart, AVisit);
+  if (FSpool)
+    FSpool->Visit(Found->second.Number, Found->second.SpoolStart, AVisit);
+  else
+    for (const TAttempt& Attempt : ASession.Attempts()) AVisit(Attempt);
 }
 
 std::uint64_t TMonitor::Unkept(const TPingSession& ASession) const {
   const auto Found = FEntries.find(ASession.Host());
-  return Found == FEntries.end() || &Found->second.Session != &ASession ? 0 : Found->second.Unkept;
+  if (Found == FEntries.end() || &Found->second.Session != &ASession) return 0;
+  // Without a spool, only the attempts held in memory are kept.
+  return FSpool ? Found->second.Unkept : ASession.AttemptCount() - ASession.Attempts().size();
 }
 
 void TMonitor::Subscribe(TMonitorSubscriber* ASubscriber) { FSubscribers.push_back(ASubscriber); }

@@ -21,6 +21,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,11 +52,21 @@ class TMonitorSubscriber {
   virtual void RouteRound(const TRoute& /*ARoute*/, std::uint64_t /*ARound*/) {}
 };
 
+// What the model keeps of the attempts beyond each session's figures.
+struct TMonitorKeeping {
+  // Every attempt goes to a file of its own in this folder; empty: none is
+  // kept on disk, as for a service that runs for months.
+  std::string SpoolFolder = TemporaryFolder();
+  // The latest attempts, outages and TTL changes held per session.
+  std::size_t RecentLimit = TPingSession::RecentLimit;
+};
+
 class TMonitor : public TComponent {
  public:
   // Keeps every attempt in a file of its own in ASpoolFolder, besides the
   // latest ones in memory. Raises EAttemptSpoolError when it cannot make it.
   explicit TMonitor(TComponent* AOwner, const std::string& ASpoolFolder = TemporaryFolder());
+  TMonitor(TComponent* AOwner, const TMonitorKeeping& AKeeping);
 
   // Records every attempt of AClient from now on: each outcome after its
   // OnReply, and each host text that did not resolve. The client must not
@@ -86,8 +97,9 @@ class TMonitor : public TComponent {
   // The session of AHost, byte for byte; an empty one since the last clear
   // when that host has no attempts.
   const TPingSession& Session(const std::string& AHost) const;
-  // Calls AVisit with every attempt of ASession, oldest first, from the disk.
-  // Raises EAttemptSpoolError when they cannot be read.
+  // Calls AVisit with every attempt of ASession, oldest first, from the disk
+  // (without a spool, the ones held in memory). Raises EAttemptSpoolError
+  // when they cannot be read.
   void VisitAttempts(const TPingSession& ASession,
                      const std::function<void(const TAttempt&)>& AVisit) const;
   // The attempts of ASession that could not be kept on disk, so that a
@@ -120,7 +132,8 @@ class TMonitor : public TComponent {
   void RaiseKept();
   void Keep(TEntry& AEntry, const TAttempt& AAttempt);
 
-  mutable TAttemptSpool FSpool;
+  const std::size_t FRecentLimit;
+  mutable std::optional<TAttemptSpool> FSpool;
   std::map<std::string, TEntry, std::less<>> FEntries;
   std::map<std::string, THealthRule, std::less<>> FRules;
   TPingSession FNone;

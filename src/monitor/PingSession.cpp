@@ -1,14 +1,10 @@
 #include "monitor/PingSession.h"
 
-namespace {
-
 template <class TItem>
-void Keep(std::deque<TItem>& AList, const TItem& AItem) {
-  if (AList.size() == TPingSession::RecentLimit) AList.pop_front();
+void TPingSession::Keep(std::deque<TItem>& AList, const TItem& AItem) const {
+  if (AList.size() == FRecentLimit) AList.pop_front();
   AList.push_back(AItem);
 }
-
-}  // namespace
 
 bool TPingSession::Accepts(std::string_view AHost) const {
   return FAttemptCount == 0 || FHost == AHost;

@@ -20,12 +20,14 @@
 
 class TPingSession {
  public:
-  // The most attempts, outages and TTL changes held in memory; older ones
-  // leave as newer ones come.
+  // The most attempts, outages and TTL changes held in memory by default;
+  // older ones leave as newer ones come.
   static constexpr std::size_t RecentLimit = 1024;
 
-  explicit TPingSession(TWallTime AStart, const THealthRule& ARule = {})
-      : FStart(AStart), FHealth(ARule) {}
+  // ARecentLimit replaces RecentLimit for this session; at least 1 is held.
+  explicit TPingSession(TWallTime AStart, const THealthRule& ARule = {},
+                        std::size_t ARecentLimit = RecentLimit)
+      : FStart(AStart), FRecentLimit(ARecentLimit > 0 ? ARecentLimit : 1), FHealth(ARule) {}
 
   TWallTime Start() const { return FStart; }
   // The host of the session's attempts; empty before the first one.
@@ -67,7 +69,11 @@ class TPingSession {
   void SetHealthRule(const THealthRule& ARule) { FHealth.SetRule(ARule); }
 
  private:
+  template <class TItem>
+  void Keep(std::deque<TItem>& AList, const TItem& AItem) const;
+
   TWallTime FStart;
+  std::size_t FRecentLimit;
   std::string FHost;
   std::deque<TAttempt> FAttempts;
   std::uint64_t FAttemptCount = 0;

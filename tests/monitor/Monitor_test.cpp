@@ -156,3 +156,21 @@ TEST_F(MonitorTest, EndingOneHostsSessionLeavesTheOthersAndKeepsItsRule) {
   EXPECT_EQ(Kept, std::vector<std::uint16_t>{3})
       << "the ended session's attempts are not the new one's";
 }
+
+// A service's model: nothing on disk, a short ring per session, and a host
+// that leaves the watch leaves the model.
+TEST(MonitorWithoutSpool, HoldsOnlyTheRecentAttemptsAndForgetsAHostThatLeaves) {
+  TMonitor Monitor(nullptr, TMonitorKeeping{"", 2});
+  for (std::uint16_t Sequence = 1; Sequence <= 5; ++Sequence)
+    Monitor.Record("h", Attempt(Sequence, Sequence % 2 ? TOutcome::Reply : TOutcome::TimeOut));
+  const TPingSession& S = Monitor.Session("h");
+  EXPECT_EQ(S.Sent(), 5u);
+  EXPECT_EQ(S.Attempts().size(), 2u);
+  EXPECT_EQ(S.Outages().size(), 2u);
+  std::vector<std::uint16_t> Visited;
+  Monitor.VisitAttempts(S, [&](const TAttempt& A) { Visited.push_back(A.Sequence); });
+  EXPECT_EQ(Visited, (std::vector<std::uint16_t>{4, 5}));
+  EXPECT_EQ(Monitor.Unkept(S), 3u);
+  Monitor.EndSession("h");
+  EXPECT_EQ(Monitor.Session("h").Sent(), 0u);
+}

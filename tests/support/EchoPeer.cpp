@@ -62,20 +62,13 @@ void Serve(int fd, wire::Family family, std::size_t count, const EchoScript& scr
   }
 }
 
-}  // namespace
-
-std::vector<std::uint8_t> ReplyTo(const EchoRequestSeen& request) {
-  std::vector<std::uint8_t> reply = request.message;
-  reply[0] = wire::EchoReplyType(request.from.family);
-  reply[2] = reply[3] = 0;
-  return reply;
-}
-
-EchoPeer::EchoPeer(const std::string& fullNamespace, wire::Family family, std::size_t count,
-                   EchoScript script) {
+// Starts `serve` on a thread in the namespace, with a raw socket of the
+// family there; the namespace's own echo replies are off.
+std::jthread ServeInNamespace(const std::string& fullNamespace, wire::Family family,
+                              std::function<void(std::stop_token, int)> serve) {
   std::promise<void> ready;
   std::future<void> started = ready.get_future();
-  server_ = std::jthread([&, fullNamespace, family, count, script](std::stop_token stop) {
+  std::jthread server([&ready, fullNamespace, family, serve](std::stop_token stop) {
     int fd = -1;
     try {
       const ScopedFd ns(::open(("/run/netns/" + fullNamespace).c_str(), O_RDONLY | O_CLOEXEC));
@@ -93,10 +86,39 @@ EchoPeer::EchoPeer(const std::string& fullNamespace, wire::Family family, std::s
       return;
     }
     const ScopedFd owned(fd);
-    Serve(fd, family, count, script, stop);
+    serve(stop, fd);
   });
   started.get();
+  return server;
 }
+
+}  // namespace
+
+std::vector<std::uint8_t> ReplyTo(const EchoRequestSeen& request) {
+  std::vector<std::uint8_t> reply = request.message;
+  reply[0] = wire::EchoReplyType(request.from.family);
+  reply[2] = reply[3] = 0;
+  return reply;
+}
+
+EchoPeer::EchoPeer(const std::string& fullNamespace, wire::Family family, std::size_t count,
+                   EchoScript script)
+    : server_(ServeInNamespace(fullNamespace, family, [=](std::stop_token stop, int fd) {
+        Serve(fd, family, count, script, stop);
+      })) {}
+
+SteadyEchoPeer::SteadyEchoPeer(const std::string& fullNamespace, wire::Family family, int delayMs,
+                               int loseEvery)
+    : server_(ServeInNamespace(fullNamespace, family, [=](std::stop_token stop, int fd) {
+        int count = 0;
+        const EchoScript script = [&](const std::vector<EchoRequestSeen>& seen) {
+          if (seen.empty() || ++count % loseEvery == 0) return std::vector<EchoAnswer>{};
+          return std::vector<EchoAnswer>{{0, ReplyTo(seen[0]), delayMs}};
+        };
+        while (!stop.stop_requested()) Serve(fd, family, 1, script, stop);
+      })) {}
+
+SteadyEchoPeer::~SteadyEchoPeer() = default;
 
 EchoPeer::~EchoPeer() = default;
 

@@ -41,6 +41,19 @@ class EchoPeer {
   std::jthread server_;
 };
 
+// An echo host that answers each request in turn after delayMs, and leaves
+// every loseEvery-th one unanswered, until it goes.
+class SteadyEchoPeer {
+ public:
+  SteadyEchoPeer(const std::string& fullNamespace, wire::Family family, int delayMs, int loseEvery);
+  ~SteadyEchoPeer();
+  SteadyEchoPeer(const SteadyEchoPeer&) = delete;
+  SteadyEchoPeer& operator=(const SteadyEchoPeer&) = delete;
+
+ private:
+  std::jthread server_;
+};
+
 // A request turned into its echo reply, unchanged otherwise.
 std::vector<std::uint8_t> ReplyTo(const EchoRequestSeen& request);
 

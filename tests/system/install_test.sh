@@ -111,6 +111,13 @@ check_layout() {
       fail "$png is $(be32_at "$png" 16)x$(be32_at "$png" 20) pixels, not ${size}x${size}"
   done
   [ -f "$root/share/doc/quorvel/copyright" ] || fail "no licence at share/doc/quorvel/copyright"
+
+  # The service: no toolkit, and a unit that starts it where it lies.
+  local monitor=$root/bin/quorvel-monitor unit=$root/lib/systemd/system/quorvel-monitor.service
+  [ -x "$monitor" ] || fail "no quorvel-monitor at $monitor"
+  readelf -d "$monitor" | grep -q 'NEEDED.*libQt6' && fail "$monitor links the toolkit"
+  grep -q '^ExecStart=.*/bin/quorvel-monitor ' "$unit" 2>/dev/null || fail "no unit starting quorvel-monitor at $unit"
+  grep -qx 'DynamicUser=yes' "$unit" || fail "$unit runs as a fixed user"
 }
 
 # check_uninstalled <installed prefix on disk>: nothing is left but folders
