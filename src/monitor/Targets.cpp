@@ -2,40 +2,10 @@
 
 #include <algorithm>
 
+#include "monitor/ProbeAttempt.h"
+
 namespace probe = quorvel::probe;
 namespace wire = quorvel::wire;
-
-namespace {
-
-TOutcome OutcomeOf(probe::OutcomeKind AKind) {
-  switch (AKind) {
-    case probe::OutcomeKind::kReply:
-      return TOutcome::Reply;
-    case probe::OutcomeKind::kTimeout:
-      return TOutcome::TimeOut;
-    case probe::OutcomeKind::kUnreachable:
-      return TOutcome::Unreachable;
-    case probe::OutcomeKind::kTimeExceeded:
-      return TOutcome::TtlExceeded;
-    default:
-      return TOutcome::Error;
-  }
-}
-
-// The engine counts the ICMP message; the model, as the designed client
-// does, the datagram with its IP header.
-std::int32_t DatagramBytes(const probe::Outcome& AOutcome) {
-  if (AOutcome.bytes == 0) return 0;
-  const std::size_t Header = AOutcome.from.family == wire::Family::kIpv4 ? 20 : 40;
-  return static_cast<std::int32_t>(AOutcome.bytes + Header);
-}
-
-std::uint64_t Microseconds(std::chrono::nanoseconds ASpan) {
-  return static_cast<std::uint64_t>(std::max<std::int64_t>(
-      std::chrono::duration_cast<std::chrono::microseconds>(ASpan).count(), 0));
-}
-
-}  // namespace
 
 void CheckTargetSettings(const TTargetSettings& ASettings) {
   const std::string& Host = ASettings.Host;
@@ -176,20 +146,7 @@ void TTargets::Outcome(const probe::Outcome& AOutcome) {
   // belongs to no schedule any more.
   const auto Scheduled = FScheduled.find(AOutcome.tag);
   if (Scheduled == FScheduled.end()) return;
-  const std::uint64_t RoundTripUs = Microseconds(AOutcome.roundTrip);
-  TWallTime Sent = WallClockNow();
-  Sent.UnixUs -= static_cast<std::int64_t>(Microseconds(probe::Clock::now() - AOutcome.sentAt));
-  const TOutcome Kind = OutcomeOf(AOutcome.kind);
-  FMonitor.Record(Scheduled->second,
-                  TAttempt{Sent,
-                           Kind == TOutcome::TimeOut ? "0.0.0.0" : wire::ToText(AOutcome.from),
-                           Kind,
-                           DatagramBytes(AOutcome),
-                           AOutcome.icmpType,
-                           AOutcome.sequence,
-                           AOutcome.ttl,
-                           RoundTripUs,
-                           {}});
+  FMonitor.Record(Scheduled->second, AttemptOf(AOutcome));
 }
 
 std::vector<int> TTargets::Descriptors() const {

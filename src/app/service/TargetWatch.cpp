@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <future>
 
+#include "monitor/ProbeAttempt.h"
 #include "probe/SystemError.h"
 
 namespace probe = quorvel::probe;
@@ -29,39 +30,6 @@ probe::TimePoint OnBatchGrid(probe::TimePoint AWhen) {
 
 double Seconds(std::chrono::nanoseconds ASpan) {
   return std::chrono::duration<double>(ASpan).count();
-}
-
-TOutcome OutcomeOf(probe::OutcomeKind AKind) {
-  switch (AKind) {
-    case probe::OutcomeKind::kReply:
-      return TOutcome::Reply;
-    case probe::OutcomeKind::kTimeout:
-      return TOutcome::TimeOut;
-    case probe::OutcomeKind::kTimeExceeded:
-      return TOutcome::TtlExceeded;
-    case probe::OutcomeKind::kSendError:
-      return TOutcome::Error;
-    default:
-      // A link too small or a header refused: the probe cannot get there.
-      return TOutcome::Unreachable;
-  }
-}
-
-TAttempt AttemptOf(const probe::Outcome& AOutcome) {
-  TAttempt Attempt;
-  Attempt.Sent = WallClockNow();
-  Attempt.Sent.UnixUs -=
-      std::chrono::duration_cast<std::chrono::microseconds>(probe::Clock::now() - AOutcome.sentAt)
-          .count();
-  Attempt.Outcome = OutcomeOf(AOutcome.kind);
-  Attempt.Address = Attempt.Outcome == TOutcome::TimeOut ? "0.0.0.0" : wire::ToText(AOutcome.from);
-  Attempt.Bytes = static_cast<std::int32_t>(AOutcome.bytes);
-  Attempt.Type = AOutcome.icmpType;
-  Attempt.Sequence = AOutcome.sequence;
-  Attempt.Ttl = AOutcome.ttl;
-  Attempt.RoundTripUs = static_cast<std::uint64_t>(
-      std::chrono::duration_cast<std::chrono::microseconds>(AOutcome.roundTrip).count());
-  return Attempt;
 }
 
 }  // namespace
