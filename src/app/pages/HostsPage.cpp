@@ -18,10 +18,10 @@
 #include <filesystem>
 #include <set>
 
-#include "app/pages/ProbeDriver.h"
 #include "app/pages/HostsChart.h"
 #include "app/pages/HostsTable.h"
 #include "app/pages/PageTexts.h"
+#include "app/pages/ProbeDriver.h"
 #include "app/window/HostStore.h"
 #include "outputs/DesktopNotifier.h"
 #include "outputs/Export.h"

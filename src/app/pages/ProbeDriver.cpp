@@ -13,15 +13,14 @@ TProbeDriver::TProbeDriver(QObject* AParent, probe::Driven& APart)
   // wakes its read notifier as well.
   for (const int Fd : FPart.Descriptors()) {
     auto* const Notifier = new QSocketNotifier(Fd, QSocketNotifier::Read, this);
-    connect(Notifier, &QSocketNotifier::activated, this,
-            [this, Fd] {
-              Serve([&] {
-                FPart.HandleReadable(Fd, probe::Clock::now());
-                // Answers may end what a time-out waited for, and a resolved
-                // name starts probes.
-                FPart.HandleTime(probe::Clock::now());
-              });
-            });
+    connect(Notifier, &QSocketNotifier::activated, this, [this, Fd] {
+      Serve([&] {
+        FPart.HandleReadable(Fd, probe::Clock::now());
+        // Answers may end what a time-out waited for, and a resolved
+        // name starts probes.
+        FPart.HandleTime(probe::Clock::now());
+      });
+    });
     FNotifiers.push_back(Notifier);
   }
   FTimer.setSingleShot(true);
