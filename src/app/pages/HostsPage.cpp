@@ -3,7 +3,6 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,7 +25,6 @@
 #include "outputs/DesktopNotifier.h"
 #include "outputs/Export.h"
 #include "outputs/TargetFile.h"
-#include "rtl/FileErrors.h"
 #include "ui/Application.h"
 #include "ui/SaveDialog.h"
 
