@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "app/pages/HostsPage.h"
 #include "app/pages/RoutePage.h"
 #include "app/pages/StatisticsPage.h"
 #include "app/window/HostStore.h"
@@ -70,6 +71,7 @@ int main(int Argc, char** Argv) {
   App.CreateForm(Form1);
   TMonitor* const Monitor = NewWindowMonitor(Form1);
   new TStatisticsPage(Form1, Monitor);
+  new THostsPage(Form1, Monitor, {}, nullptr);
   new TRoutePage(Form1, Monitor);
   Form1->Show();
   AddReplies();
